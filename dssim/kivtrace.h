@@ -1,0 +1,33 @@
+// The trace file shared by the launcher, the host-services library and the
+// spawned children: one line at a time, each opened for appending, written
+// and closed, so that processes can share the file without a lock.
+#pragma once
+
+#include <cstdarg>
+#include <ctime>
+#include <string>
+
+namespace kiv {
+
+struct TraceState {
+  std::string tracefile;      // full file name; empty: no trace is written
+  int tracelevel = 0;         // only level-gated lines look at it
+  bool insertTimeStamp = true;
+
+  bool active() const { return !tracefile.empty(); }
+};
+
+// printf into a std::string; never truncates.
+std::string vformat(const char* format, va_list args);
+std::string format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "mm/dd/yy hh:mm:ss" of t in UTC: the stamp in front of every trace line.
+std::string traceTimeStamp(std::time_t t);
+// t in UTC in asctime's 24-character form, with its line end.
+std::string asctimeUtc(std::time_t t);
+
+// Appends one line (stamp, three blanks, message) to state.tracefile. A file
+// that cannot be opened loses the line silently.
+void appendTraceLine(const TraceState& state, const char* format, va_list args);
+
+}  // namespace kiv

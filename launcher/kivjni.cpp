@@ -1,0 +1,77 @@
+// Finding and loading the Java runtime library.
+#include "kivjava.h"
+#include "kivmsg.h"
+
+#include <cstdio>
+
+namespace kiv {
+
+platform::LibraryHandle hLib = nullptr;
+GetDefaultJavaVMInitArgs_t pfnGetDefaultJavaVMInitArgs = nullptr;
+CreateJavaVM_t pfnCreateJavaVM = nullptr;
+
+int tryToLoadJNILibrary(const char* javaHome, const char* /*path*/, int level) {
+  const char* suffix = level == 11 ? msg::kJrePath11b : msg::kJrePath13b;
+  int err = 0;
+  for (const std::string& candidate : platform::runtimeLibraryCandidates(level, javaHome)) {
+    hLib = platform::loadLibrary(candidate.c_str(), err);
+    if (!hLib) continue;
+    std::string text = javaHome ? format(msg::kLoadedLibraryIn, candidate.c_str(), javaHome,
+                                         platformText(suffix).c_str())
+                                : format(msg::kLoadedLibrary, candidate.c_str());
+    if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
+    traceLine("%s", text.c_str());
+    return 0;
+  }
+  return err;
+}
+
+int loadJNI(const char* path, const char* javaHome) {
+  int e13 = 0;
+  int e11 = 0;
+  int level = 13;
+  if (!hLib) e13 = tryToLoadJNILibrary(javaHome, path, 13);
+  if (!hLib) {
+    e11 = tryToLoadJNILibrary(javaHome, path, 11);
+    level = 11;
+  }
+  if (!hLib) {
+    consoleAndTrace(msg::kNoRuntimeExplanation, platform::kRuntimeLib13, e13, e13, platform::kRuntimeLib13,
+                    0, 0, platform::kRuntimeLib11, e11, e11);
+    error(msg::kUnableToLoadRuntime);
+  }
+  if (level == 11) {
+    pfnGetDefaultJavaVMInitArgs = reinterpret_cast<GetDefaultJavaVMInitArgs_t>(
+        platform::findSymbol(hLib, "JNI_GetDefaultJavaVMInitArgs"));
+    if (!pfnGetDefaultJavaVMInitArgs) error(msg::kUnableToLocateJni);
+  }
+  pfnCreateJavaVM = reinterpret_cast<CreateJavaVM_t>(platform::findSymbol(hLib, "JNI_CreateJavaVM"));
+  if (!pfnCreateJavaVM) error(msg::kUnableToLocateJni);
+  return level;
+}
+
+void freeJNI() {
+  pfnGetDefaultJavaVMInitArgs = nullptr;
+  pfnCreateJavaVM = nullptr;
+  platform::freeLibrary(hLib);
+  hLib = nullptr;
+}
+
+std::optional<std::string> insertRuntimeClassesInClasspath(const char* javaHome,
+                                                           std::optional<std::string> classPath,
+                                                           int level) {
+  if (!javaHome || (level != 11 && level != 13)) return classPath;
+  std::string out = classPath.value_or(std::string());
+  const std::string list = platformText(";");
+  if (level == 11) {
+    out += std::string(javaHome) + platformText(msg::kRuntimeArchives11);
+  } else {
+    // The Java home itself is listed twice, as it always was.
+    out += std::string(javaHome) + platformText(msg::kRuntimeArchive13);
+    out += javaHome + list;
+    out += javaHome + list;
+  }
+  return out;
+}
+
+}  // namespace kiv

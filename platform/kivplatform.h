@@ -1,0 +1,42 @@
+// The per-OS layer of the launcher and the data-set simulation. Everything
+// that differs between Windows and POSIX sits behind these functions and the
+// constants of kivplatform_os.h (one copy per OS, chosen by the build), so
+// the code above this layer needs no conditional compilation.
+#pragma once
+
+#include "kivplatform_os.h"
+
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace kiv::platform {
+
+// A loaded dynamic library; null when none.
+using LibraryHandle = void*;
+
+// Loads a library by file name (bare names go through the platform's own
+// search). On failure returns null and sets error to the platform's error
+// number for the failure (errno on POSIX, GetLastError on Windows).
+LibraryHandle loadLibrary(const char* name, int& error);
+// Address of an exported function or variable, or null.
+void* findSymbol(LibraryHandle lib, const char* name);
+void freeLibrary(LibraryHandle lib);
+
+// Creates one directory (permissions 0777 where the platform has them).
+// Returns 0 or the error number (EEXIST when it is already there).
+int makeDirectory(const char* path);
+
+// The broken-down UTC time of t.
+std::tm utcTime(std::time_t t);
+
+// Where to look for the Java runtime library of a runtime level (13: JNI 1.2
+// and later, 11: JDK 1.1), in the order to try them. The first entry is
+// always the bare library name, searched the platform's own way.
+std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHome);
+
+// Runs a command line through the command interpreter and returns the
+// command's exit code (-1 when the interpreter cannot be started).
+int runCommand(const char* commandLine);
+
+}  // namespace kiv::platform

@@ -1,0 +1,97 @@
+#include "kivplatform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kiv::platform {
+
+LibraryHandle loadLibrary(const char* name, int& error) {
+  errno = 0;
+  void* lib = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (lib == nullptr) {
+    // dlopen keeps no error number of its own; errno holds the one of the
+    // open that failed (ENOENT for a missing file), or 0.
+    error = errno;
+    (void)dlerror();
+  } else {
+    error = 0;
+  }
+  return lib;
+}
+
+void* findSymbol(LibraryHandle lib, const char* name) { return lib ? dlsym(lib, name) : nullptr; }
+
+void freeLibrary(LibraryHandle lib) {
+  if (lib) dlclose(lib);
+}
+
+int makeDirectory(const char* path) { return mkdir(path, 0777) == 0 ? 0 : errno; }
+
+std::tm utcTime(std::time_t t) {
+  std::tm out{};
+  gmtime_r(&t, &out);
+  return out;
+}
+
+namespace {
+
+// The real path of the first executable `name` on PATH, or "".
+std::string realPathOnPath(const char* name) {
+  const char* path = std::getenv("PATH");
+  if (!path) return {};
+  std::string dirs(path);
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) {
+      char resolved[PATH_MAX];
+      if (realpath(candidate.c_str(), resolved)) return resolved;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+std::string parentDir(const std::string& p) {
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? std::string(".") : p.substr(0, slash);
+}
+
+}  // namespace
+
+std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHome) {
+  std::vector<std::string> out;
+  if (level == 11) {
+    out.emplace_back(kRuntimeLib11);
+    if (javaHome && *javaHome) out.push_back(std::string(javaHome) + "/lib/" + kRuntimeLib11);
+    return out;
+  }
+  out.emplace_back(kRuntimeLib13);
+  if (javaHome && *javaHome) out.push_back(std::string(javaHome) + "/lib/server/" + kRuntimeLib13);
+  std::string java = realPathOnPath("java");
+  if (!java.empty()) {
+    // <home>/bin/java -> <home>/lib/server/libjvm.so
+    out.push_back(parentDir(parentDir(java)) + "/lib/server/" + kRuntimeLib13);
+  }
+  return out;
+}
+
+int runCommand(const char* commandLine) {
+  int status = std::system(commandLine);
+  if (status == -1) return -1;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return status;
+}
+
+}  // namespace kiv::platform

@@ -1,0 +1,41 @@
+#include "kivplatform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <direct.h>
+#include <windows.h>
+
+namespace kiv::platform {
+
+LibraryHandle loadLibrary(const char* name, int& error) {
+  HMODULE lib = LoadLibraryA(name);
+  // A successful load may leave an old error behind: read it only on failure.
+  error = lib ? 0 : static_cast<int>(GetLastError());
+  return reinterpret_cast<LibraryHandle>(lib);
+}
+
+void* findSymbol(LibraryHandle lib, const char* name) {
+  if (!lib) return nullptr;
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
+}
+
+void freeLibrary(LibraryHandle lib) {
+  if (lib) FreeLibrary(static_cast<HMODULE>(lib));
+}
+
+int makeDirectory(const char* path) { return _mkdir(path) == 0 ? 0 : errno; }
+
+std::tm utcTime(std::time_t t) {
+  std::tm out{};
+  gmtime_s(&out, &t);
+  return out;
+}
+
+std::vector<std::string> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
+  // Windows searches the program's directory, the system directories and PATH.
+  return {level == 11 ? kRuntimeLib11 : kRuntimeLib13};
+}
+
+int runCommand(const char* commandLine) { return std::system(commandLine); }
+
+}  // namespace kiv::platform

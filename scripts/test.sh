@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test:
+#   - the Windows cross build of the deliverables (i686, PE32);
+#   - where this machine's Wine cannot run 32-bit programs, a 64-bit Windows
+#     build of the same sources for the Wine tests;
+#   - the native build with AddressSanitizer and UndefinedBehaviorSanitizer
+#     and the libFuzzer targets, whose CTest suite runs the unit tests, the
+#     end-to-end tests against the JDK, the fuzzers briefly and the Wine tests.
+# Installs what is missing first. KIV_BUILD_DIR moves the build trees
+# (default: build/ in the checkout).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KIV_BUILD_DIR:-$root/build}
+jobs=$(nproc)
+
+bash "$root/scripts/install-deps.sh"
+
+configure_windows() {  # <dir> <triple>
+  cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release \
+        --toolchain "$root/cmake/toolchain-$2.cmake" >/dev/null
+  cmake --build "$1" -j "$jobs"
+}
+
+configure_windows "$build/win32" i686-w64-mingw32
+arch=$("$root/scripts/wine-arch.sh")
+if [ "$arch" = win32 ]; then
+  wine_build=$build/win32
+else
+  echo "test.sh: this machine's Wine runs no 32-bit programs; the Wine tests use a 64-bit build"
+  configure_windows "$build/win64" x86_64-w64-mingw32
+  wine_build=$build/win64
+fi
+
+cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+      -DKIV_SANITIZE=ON -DKIV_FUZZ=ON \
+      -DKIV_WINDOWS_BUILD_DIR="$wine_build" -DKIV_WINE_ARCH="$arch" \
+      -DKIV_DELIVERABLES_DIR="$build/win32" >/dev/null
+cmake --build "$build/native" -j "$jobs"
+
+ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
