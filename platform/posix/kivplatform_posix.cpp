@@ -11,17 +11,28 @@
 
 namespace kiv::platform {
 
+namespace {
+
+// dlopen keeps no error number of its own. errno usually holds the one of
+// the open that failed, but interposed loaders (sanitizers) may clear it;
+// then the number is read back from the message, and a file that is there
+// but is no library counts as ENOEXEC.
+int loadErrorNumber(int err, const char* message) {
+  if (err != 0 || !message) return err;
+  for (int e = 1; e < 134; ++e) {
+    const char* text = std::strerror(e);
+    size_t n = std::strlen(text), m = std::strlen(message);
+    if (m >= n && std::strcmp(message + m - n, text) == 0) return e;
+  }
+  return ENOEXEC;
+}
+
+}  // namespace
+
 LibraryHandle loadLibrary(const char* name, int& error) {
   errno = 0;
   void* lib = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-  if (lib == nullptr) {
-    // dlopen keeps no error number of its own; errno holds the one of the
-    // open that failed (ENOENT for a missing file), or 0.
-    error = errno;
-    (void)dlerror();
-  } else {
-    error = 0;
-  }
+  error = lib ? 0 : loadErrorNumber(errno, dlerror());
   return lib;
 }
 
