@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# kivjava.exe under Wine with the stand-in jvm.dll found through the PATH:
+# exit codes (all 32 bits), the settings the runtime receives, the trace file
+# in a created directory chain, and the explanation when no runtime loads.
+set -euo pipefail
+build=${KIV_WINDOWS_BUILD_DIR:?}
+exe=$build/launcher/kivjava.exe
+driver=$build/tests/windows/exitcode.exe
+fake=$build/tests/windows/launcher/fakejvm
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+failures=0
+passes=0
+check() {  # <description> <expected substring> <text>
+  if [[ "$3" == *"$2"* ]]; then
+    echo "ok: $1"; passes=$((passes + 1))
+  else
+    echo "FAILED: $1"; echo "  expected: $2"; echo "  in: $3"; failures=$((failures + 1))
+  fi
+}
+# Output with Windows line ends removed; the exit status is not looked at
+# here (the exitcode driver shows it whole).
+run() { "$KIV_WINE_RUN" "$@" 2>&1 | tr -d '\r' || true; }
+
+printf 'any=thing\n' > p.props
+unset JAVA_HOME KIVCLASSPATH1 KIVPLUGINCLASSPATH1 CLASSPATH || true
+
+# The runtime's result is the exit code, all 32 bits of it.
+out=$(WINEPATH=$(winpath "$fake") FAKEJVM_RESULT=-2 run "$driver" "$(winpath "$exe")" p.props)
+check "negative exit code from kiv_main" "exit=-2 (0xfffffffe)" "$out"
+check "kiv_main was called" "fakejvm: kiv_main called" "$out"
+check "no class path warning" "Warning: No classpath set." "$out"
+
+# Settings as the runtime receives them, with Windows separators.
+out=$(WINEPATH=$(winpath "$fake") FAKEJVM_RECORD=record.txt JAVA_HOME='C:\jdk\' \
+      KIVCLASSPATH1='a.jar;' KIVPLUGINCLASSPATH1='p.jar' FAKEJVM_RESULT=3 \
+      run "$exe" -t p.props 'tr\a\b' -nojit || true)
+check "JAVA_HOME loses its trailing backslash" "Specified JAVA_HOME is 'C:\\jdk'" "$out"
+check "load message" "Loaded library 'jvm.dll' in 'C:\\jdk\\jre\\bin\\classic;'." "$out"
+record=$(tr -d '\r' < record.txt)
+check "class path" 'option=-Djava.class.path=a.jar;C:\jdk\jre\lib\rt.jar;C:\jdk;C:\jdk;p.jar' "$record"
+check "java.home" 'option=-Djava.home=C:\jdk' "$record"
+check "trace file property" 'option=-DKivJava.tracefile=tr\a\b\TRC.KIVUTILS.' "$record"
+check "-nojit" $'option=-Djava.compiler=NONE\noption=-Xint' "$record"
+trace=$(ls tr/a/b/TRC.KIVUTILS.*GMT.TXT 2>/dev/null || true)
+check "trace file in the created directory chain" "TRC.KIVUTILS." "$trace"
+if [ -n "$trace" ]; then
+  text=$(tr -d '\r' < "$trace")
+  check "trace header" "Version: " "$text"
+  check "trace lines" "   Return code '3' from kiv_main" "$text"
+  check "trace footer" "Trace ended at " "$text"
+fi
+out=$(WINEPATH=$(winpath "$fake") FAKEJVM_RESULT=3 run "$driver" "$(winpath "$exe")" p.props)
+check "exit code 3" "exit=3 (0x00000003)" "$out"
+
+# No runtime library anywhere: the explanation with Windows' error number.
+out=$(run "$driver" "$(winpath "$exe")" p.props)
+check "explanation" "Attempting to load the Java 1.4 library (jvm.dll) returned errno=126 (0x007e)." "$out"
+check "explanation 1.1" "Attempting to load the Java 1.1 library (javai.dll) returned errno=126 (0x007e)." "$out"
+check "fatal message" $'Error: Unable to load Java runtime library.\nTerminating...' "$out"
+check "exit 16" "exit=16 (0x00000010)" "$out"
+
+# The usage text with the program name as typed.
+out=$(run "$exe" -help || true)
+check "usage" "[options] property_file [trace_file_path]" "$out"
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]
