@@ -85,9 +85,9 @@ void writeLauncherConfig(HelperOs& os, const std::string& path, const std::strin
 int makeResponseFile(const std::string& templatePath, const std::string& replacement) {
   File in(std::fopen(templatePath.c_str(), "r"));
   if (!in) return 1;
-  std::string outPath = templatePath + msg::kResponseSuffix;
-  if (outPath.size() > kMaxText) return 1;
-  File out(std::fopen(outPath.c_str(), "w"));
+  // The original's buffers: the template path and "2" must leave room to spare.
+  if (templatePath.size() >= kMaxText - 1) return 1;
+  File out(std::fopen((templatePath + msg::kResponseSuffix).c_str(), "w"));
   if (!out) return 1;
   const std::string_view marker(msg::kResponseMarker);
   char piece[kBuffer];
