@@ -1,0 +1,3 @@
+#!/usr/bin/env bash
+source "$(dirname "$0")/wine-common.sh"
+finish
