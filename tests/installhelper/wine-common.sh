@@ -3,7 +3,7 @@
 #   winpath <unix>    the Windows path (Z:\...) of a Unix path
 #   helper_exit ...   runs helper.exe with the arguments through exitcode.exe
 #                     and prints its full exit code in decimal
-#   wreg ...          the prefix's reg.exe, quiet
+#   wreg ...          the prefix's reg.exe, quiet; unreg <key> deletes a key if there
 #   check <name> <expected> <actual>, check_file <name> <file> <expected bytes>
 #   esc <text>        the text with every backslash doubled (as orlin.cfg has it)
 #   $crlf             a Windows line end
@@ -24,6 +24,8 @@ wwork=$(winpath "$work")
 failures=0
 
 wreg() { "$KIV_WINE_RUN" reg "$@" >/dev/null 2>&1; }
+# Deletes a registry key with everything below it, if it is there.
+unreg() { "$KIV_WINE_RUN" reg delete "$1" /f >/dev/null 2>&1 || true; }
 
 cleanup() {
   if declare -F cleanup_more >/dev/null; then cleanup_more || true; fi

@@ -16,11 +16,11 @@ run_err() { "$KIV_WINE_RUN" "$build/installhelper/helper.exe" "$@" 2>"$work/stde
 run_err
 check_file "no debug switch, no debug text" "$work/stderr" ""
 ORLIN_INSTALLER_DEBUG= run_err
-check_file "empty switch: argc text" "$work/stderr" "argc too small, exiting$crlf"
+check_file "empty switch: argc text" "$work/stderr" "argc too small, exiting${crlf}"
 ORLIN_INSTALLER_DEBUG=1 run_err abc
-check_file "fn abc text" "$work/stderr" "fn too small, exiting$crlf"
+check_file "fn abc text" "$work/stderr" "fn too small, exiting${crlf}"
 env orlin_installer_debug=yes "$KIV_WINE_RUN" "$build/installhelper/helper.exe" 0 2>"$work/stderr" >/dev/null || true
-check_file "switch name in lower case" "$work/stderr" "fn too small, exiting$crlf"
+check_file "switch name in lower case" "$work/stderr" "fn too small, exiting${crlf}"
 ORLIN_INSTALLER_DEBUG=1 run_err 9
 check_file "fn 9 is silent" "$work/stderr" ""
 finish
