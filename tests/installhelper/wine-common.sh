@@ -54,10 +54,15 @@ crlf=$'\r\n'
 esc() { printf '%s' "${1//\\/\\\\}"; }
 
 check_file() {  # <what> <file> <expected content, byte for byte>
-  local expected actual
-  expected=$(printf '%s' "$3" | od -An -c)
-  if [ -f "$2" ]; then actual=$(od -An -c < "$2"); else actual="(no file)"; fi
-  check "$1" "$expected" "$actual"
+  printf '%s' "$3" > "$work/expected"
+  if [ -f "$2" ] && cmp -s "$work/expected" "$2"; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1 (expected, then actual; ^M is CR, \$ a line end):"
+    cat -A "$work/expected"; echo
+    if [ -f "$2" ]; then cat -A "$2"; echo; else echo "(no file)"; fi
+    failures=$((failures + 1))
+  fi
 }
 
 finish() {
