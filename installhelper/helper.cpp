@@ -5,18 +5,17 @@
 namespace orlin {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+// Debug text for a path that was refused, with the text that made it too long.
+void reportRefused(const Console& console, std::string_view what) {
+  console.debugPrint(msg::kPathTooLong);
+  console.debugPrint(what);
+  console.debugPrint(msg::kLineEnd);
+}
 
 // A join that must fit a path buffer; says so on the debug output when not.
 std::optional<std::string> joinChecked(const Console& console, std::string_view dir, std::string_view name) {
   auto path = joinPath(dir, name);
-  if (!path) {
-    console.debugPrint(msg::kPathTooLong);
-    console.debugPrint(dir);
-    console.debugPrint(msg::kLineEnd);
-  }
+  if (!path) reportRefused(console, dir);
   return path;
 }
 
@@ -73,9 +72,7 @@ int registerLauncher(HelperOs& os, const Console& console, const std::string& in
 std::optional<std::string> runJreInstaller(HelperOs& os, const Console& console, const std::string& jreDir,
                                            const std::string& workDir) {
   if (jreDir.size() > kMaxText) {
-    console.debugPrint(msg::kPathTooLong);
-    console.debugPrint(jreDir);
-    console.debugPrint(msg::kLineEnd);
+    reportRefused(console, jreDir);
     return std::nullopt;
   }
   auto templatePath = joinChecked(console, workDir, msg::kResponseTemplate);
@@ -119,15 +116,13 @@ int installJre(HelperOs& os, const Console& console, const std::string& jreDir, 
   // The result file always gets a backslash after the work directory.
   std::string resultPath = workDir + '\\' + msg::kResultFile;
   if (resultPath.size() <= kMaxText) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(resultPath.c_str(), "w"));
+    File file(std::fopen(resultPath.c_str(), "w"));
     if (file) {
       std::fputs(msg::kResultSection, file.get());
       std::fprintf(file.get(), msg::kResultJrePath, home ? home->c_str() : "");
     }
   } else {
-    console.debugPrint(msg::kPathTooLong);
-    console.debugPrint(workDir);
-    console.debugPrint(msg::kLineEnd);
+    reportRefused(console, workDir);
   }
   return home ? 1 : 0;
 }

@@ -24,6 +24,12 @@ inline constexpr std::size_t kMicroBuffer = 16;
 // Slots TYPE0 ... TYPE99 of Navigator's viewer table.
 inline constexpr int kViewerSlots = 100;
 
+// A C stream closed when it goes out of scope.
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
 // ---- text rules ---------------------------------------------------------------
 
 // The function number: leading blanks, one sign, digits up to the first

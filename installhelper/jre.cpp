@@ -9,11 +9,6 @@
 namespace orlin {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Status of a runtime subkey that opened but is not usable.
 constexpr long kNotUsable = 10;
 
