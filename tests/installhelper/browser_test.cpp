@@ -36,16 +36,6 @@ TEST(Viewers, AllSlotsTakenWritesNothing) {
   EXPECT_EQ(os.viewerValues[kType], "\"C:\\o.exe\"");
 }
 
-TEST(Viewers, NoNavigatorNoChange) {
-  FakeOs os;
-  os.navigator = false;
-  os.viewersKey = false;
-  registerJnlpViewer(os, "C:\\o.exe");
-  EXPECT_TRUE(os.viewerValues.empty());
-  EXPECT_FALSE(os.viewersKey);
-  unregisterJnlpViewer(os);
-}
-
 TEST(Viewers, RemovalGoesPastGapsAndTakesOnlyTheFirstMatch) {
   FakeOs os;
   os.viewerValues = {{"TYPE0", "text/plain"}, {"TYPE1", std::nullopt}, {"TYPE3", kType},

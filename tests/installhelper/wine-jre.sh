@@ -44,6 +44,9 @@ check "8: 1.3 found as subkey 1.3" 1 "$(helper_exit 8 1.3)"
 check "8: 1.2.2 whose javaw.exe is a directory" 0 "$(helper_exit 8 1.2.2)"
 check "8: 1.4 without javaw.exe" 0 "$(helper_exit 8 1.4)"
 check "8: 1.6 not installed" 0 "$(helper_exit 8 1.6)"
+wreg add "$root\\1.6" /v JavaHome /t REG_EXPAND_SZ /d "$wwork\\jre118" /f
+check "8: JavaHome that is not of type REG_SZ" 0 "$(helper_exit 8 1.6)"
+unreg "$root\\1.6"
 
 # Function 1: the exact version.
 write_ini 1.3.1
