@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Functions 4 and 7 under Wine: the JNLP viewer in Netscape Navigator's
+# viewer slots (HKCU\Software\Netscape\Netscape Navigator\Viewers).
+source "$(dirname "$0")/wine-common.sh"
+
+nav='HKCU\Software\Netscape\Netscape Navigator'
+viewers="$nav\\Viewers"
+type=application/x-java-jnlp-file
+cleanup_more() { unreg 'HKCU\Software\Netscape'; }
+cleanup_more
+
+ini="$work/install.ini"
+register() {  # <targetDir>: function 4
+  printf '[foo]\r\njreVersion=1.3.1\r\njrePath=C:\\jre\r\ntargetDir=%s\r\n' "$1" > "$ini"
+  helper_exit 4 "$(winpath "$ini")"
+}
+slot() {  # <value name>: its data, or "(none)"
+  "$KIV_WINE_RUN" reg query "$viewers" /v "$1" 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p' | grep . || echo "(none)"
+}
+
+check "no Navigator key: exits 0" 0 "$(register 'C:\orlin')"
+check "no Navigator key: no Viewers key" no \
+  "$("$KIV_WINE_RUN" reg query "$viewers" >/dev/null 2>&1 && echo yes || echo no)"
+check "no Navigator key: removal exits 1" 1 "$(helper_exit 7)"
+
+# Slots TYPE0 and TYPE2 taken, TYPE1 free.
+wreg add "$viewers" /v TYPE0 /d text/plain /f
+wreg add "$viewers" /v TYPE2 /d image/x-foo /f
+check "register: exits 0" 0 "$(register 'C:\orlin')"
+check "register: takes the gap TYPE1" "$type" "$(slot TYPE1)"
+check "register: viewer command" '"C:\orlin\orlin.exe"' "$(slot "$type")"
+check "register: TYPE3 untouched" "(none)" "$(slot TYPE3)"
+check "register again: exits 0" 0 "$(register 'D:\other dir\')"
+check "register again: same slot" "$type" "$(slot TYPE1)"
+check "register again: no second slot" "(none)" "$(slot TYPE3)"
+check "register again: new command" '"D:\other dir\orlin.exe"' "$(slot "$type")"
+
+check "remove: exits 1" 1 "$(helper_exit 7)"
+check "remove: slot gone" "(none)" "$(slot TYPE1)"
+check "remove: command gone" "(none)" "$(slot "$type")"
+check "remove: other slots stay" "text/plain image/x-foo" "$(slot TYPE0) $(slot TYPE2)"
+
+# Removal past a gap: the type in TYPE2 with TYPE1 missing.
+wreg add "$viewers" /v TYPE2 /d "$type" /f
+wreg add "$viewers" /v "$type" /d '"C:\orlin\orlin.exe"' /f
+check "remove past a gap: exits 1" 1 "$(helper_exit 7)"
+check "remove past a gap: TYPE2 gone" "(none)" "$(slot TYPE2)"
+check "remove past a gap: command gone" "(none)" "$(slot "$type")"
+check "remove past a gap: TYPE0 stays" "text/plain" "$(slot TYPE0)"
+check "nothing registered: removal exits 1" 1 "$(helper_exit 7)"
+
+# The Navigator key without a Viewers key: registration creates it.
+unreg "$viewers"
+check "create Viewers: exits 0" 0 "$(register 'C:\orlin\')"
+check "create Viewers: TYPE0" "$type" "$(slot TYPE0)"
+check "create Viewers: command" '"C:\orlin\orlin.exe"' "$(slot "$type")"
+finish
