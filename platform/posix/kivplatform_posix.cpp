@@ -61,8 +61,7 @@ std::string realPathOnPath(const char* name) {
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     std::string candidate = dir + "/" + name;
     if (access(candidate.c_str(), X_OK) == 0) {
       char resolved[PATH_MAX];

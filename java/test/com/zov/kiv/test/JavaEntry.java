@@ -11,6 +11,10 @@ public final class JavaEntry {
     }
 
     public static void main(String[] args) {
-        System.exit(KivJava.kiv_main(new String[0]));
+        // Like kivjava: a result of 0 ends through the VM's normal shutdown.
+        int result = KivJava.kiv_main(new String[0]);
+        if (result != 0) {
+            System.exit(result);
+        }
     }
 }
