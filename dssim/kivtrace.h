@@ -30,4 +30,14 @@ std::string asctimeUtc(std::time_t t);
 // that cannot be opened loses the line silently.
 void appendTraceLine(const TraceState& state, const char* format, va_list args);
 
+// ---- provided by the deliverable the shared code is linked into ------------
+// The launcher and the host-services library each keep their own trace state
+// (TraceState) and define these two; the shared code writes through them.
+
+// Writes one line whenever the deliverable's trace file is set.
+void traceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Writes one line only when the deliverable's trace level is above the
+// threshold (threshold 7: levels 8 and up).
+void traceLineL(int threshold, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
 }  // namespace kiv

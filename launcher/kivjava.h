@@ -86,9 +86,7 @@ void testallopts1(const char* programName);
 void testallopts2(JDK1_1InitArgs* initArgs);
 
 // ---- trace and fatal errors (kivltrace.cpp) ----------------------------------
-void traceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// Written only when trace.tracelevel is above the threshold.
-void traceLineL(int threshold, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// traceLine and traceLineL (kivtrace.h) write through `trace`.
 // printf on the console, and the same text as a trace line.
 void consoleAndTrace(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The trace file's full name for a start time: directory, separator, name.
