@@ -10,12 +10,26 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace vantor {
+
+// Runs the body of a COM member: no exception leaves it, an allocation
+// failure becomes E_OUTOFMEMORY.
+template <class Body>
+HRESULT guarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
 

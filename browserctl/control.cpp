@@ -280,23 +280,25 @@ class Control final : public IisInstalled,
   }
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND,
                       LPCRECT pos) override {
-    if (!site_ && activeSite) site_ = ComPtr<IOleClientSite>(activeSite);
-    switch (verb) {
-      case OLEIVERB_PRIMARY:
-      case OLEIVERB_SHOW:
-      case OLEIVERB_INPLACEACTIVATE:
-      case OLEIVERB_UIACTIVATE:
-        return inPlaceActivate(verb, pos);
-      case OLEIVERB_HIDE:
-        return UIDeactivate();
-      case OLEIVERB_DISCARDUNDOSTATE:
-        return S_OK;
-      case OLEIVERB_OPEN:
-      case OLEIVERB_PROPERTIES:
-        return E_NOTIMPL;
-      default:
-        return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
-    }
+    return guarded([&]() -> HRESULT {
+      if (!site_ && activeSite) site_ = ComPtr<IOleClientSite>(activeSite);
+      switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE:
+          return inPlaceActivate(verb, pos);
+        case OLEIVERB_HIDE:
+          return UIDeactivate();
+        case OLEIVERB_DISCARDUNDOSTATE:
+          return S_OK;
+        case OLEIVERB_OPEN:
+        case OLEIVERB_PROPERTIES:
+          return E_NOTIMPL;
+        default:
+          return verb > 0 ? OLEOBJ_S_INVALIDVERB : E_NOTIMPL;
+      }
+    });
   }
   STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override {
     return OleRegEnumVerbs(CLSID_isInstalled, verbs);
@@ -348,35 +350,41 @@ class Control final : public IisInstalled,
   // IPersistStreamInit
   STDMETHODIMP IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
   STDMETHODIMP Load(LPSTREAM stream) override {
-    if (!stream) return E_POINTER;
-    std::array<std::uint8_t, kStoredHeaderSize> header{};
-    HRESULT hr = readExact(stream, header.data(), header.size());
-    if (FAILED(hr)) return hr;
-    const auto size = storedBodySize(header);
-    if (!size) return E_INVALIDARG;
-    std::vector<std::uint8_t> body(*size);
-    hr = readExact(stream, body.data(), *size);
-    if (FAILED(hr)) return hr;
-    if (!loadStoredBody(body, props_)) return E_INVALIDARG;
-    dirty_ = false;
-    return S_OK;
+    return guarded([&]() -> HRESULT {
+      if (!stream) return E_POINTER;
+      std::array<std::uint8_t, kStoredHeaderSize> header{};
+      HRESULT hr = readExact(stream, header.data(), header.size());
+      if (FAILED(hr)) return hr;
+      const auto size = storedBodySize(header);
+      if (!size) return E_INVALIDARG;
+      std::vector<std::uint8_t> body(*size);
+      hr = readExact(stream, body.data(), *size);
+      if (FAILED(hr)) return hr;
+      if (!loadStoredBody(body, props_)) return E_INVALIDARG;
+      dirty_ = false;
+      return S_OK;
+    });
   }
   STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) override {
-    if (!stream) return E_POINTER;
-    const auto data = storeProperties(props_);
-    if (!data) return STG_E_MEDIUMFULL;
-    ULONG written = 0;
-    const HRESULT hr = stream->Write(data->data(), static_cast<ULONG>(data->size()), &written);
-    if (FAILED(hr)) return hr;
-    if (written != data->size()) return STG_E_WRITEFAULT;
-    if (clearDirty) dirty_ = false;
-    return S_OK;
+    return guarded([&]() -> HRESULT {
+      if (!stream) return E_POINTER;
+      const auto data = storeProperties(props_);
+      if (!data) return STG_E_MEDIUMFULL;
+      ULONG written = 0;
+      const HRESULT hr = stream->Write(data->data(), static_cast<ULONG>(data->size()), &written);
+      if (FAILED(hr)) return hr;
+      if (written != data->size()) return STG_E_WRITEFAULT;
+      if (clearDirty) dirty_ = false;
+      return S_OK;
+    });
   }
   STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override {
-    if (!size) return E_POINTER;
-    const auto data = storeProperties(props_);
-    size->QuadPart = data ? data->size() : 0;
-    return data ? S_OK : STG_E_MEDIUMFULL;
+    return guarded([&]() -> HRESULT {
+      if (!size) return E_POINTER;
+      const auto data = storeProperties(props_);
+      size->QuadPart = data ? data->size() : 0;
+      return data ? S_OK : STG_E_MEDIUMFULL;
+    });
   }
   STDMETHODIMP InitNew() override {
     props_ = {};
@@ -386,40 +394,44 @@ class Control final : public IisInstalled,
 
   // IPersistPropertyBag
   STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override {
-    if (!bag) return E_POINTER;
-    Properties loaded;
-    for (const auto& p : kPropertyTable) {
-      VARIANT v;
-      VariantInit(&v);
-      v.vt = VT_BSTR;
-      const std::wstring name = wide(p.name);
-      if (SUCCEEDED(bag->Read(name.c_str(), &v, log))) {
-        if (v.vt == VT_BSTR || SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BSTR)))
-          loaded.*p.member = std::u16string(view(v.bstrVal));
+    return guarded([&]() -> HRESULT {
+      if (!bag) return E_POINTER;
+      Properties loaded;
+      for (const auto& p : kPropertyTable) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_BSTR;
+        const std::wstring name = wide(p.name);
+        if (SUCCEEDED(bag->Read(name.c_str(), &v, log))) {
+          if (v.vt == VT_BSTR || SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BSTR)))
+            loaded.*p.member = std::u16string(view(v.bstrVal));
+        }
+        VariantClear(&v);
       }
-      VariantClear(&v);
-    }
-    props_ = std::move(loaded);
-    dirty_ = false;
-    return S_OK;
+      props_ = std::move(loaded);
+      dirty_ = false;
+      return S_OK;
+    });
   }
   STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL) override {
-    if (!bag) return E_POINTER;
-    for (const auto& p : kPropertyTable) {
-      const auto& value = props_.*p.member;
-      if (!value) continue;  // absent properties are not written
-      Bstr text(*value);
-      if (!text.get()) return E_OUTOFMEMORY;
-      VARIANT v;
-      VariantInit(&v);
-      v.vt = VT_BSTR;
-      v.bstrVal = text.get();
-      const std::wstring name = wide(p.name);
-      const HRESULT hr = bag->Write(name.c_str(), &v);
-      if (FAILED(hr)) return hr;
-    }
-    if (clearDirty) dirty_ = false;
-    return S_OK;
+    return guarded([&]() -> HRESULT {
+      if (!bag) return E_POINTER;
+      for (const auto& p : kPropertyTable) {
+        const auto& value = props_.*p.member;
+        if (!value) continue;  // absent properties are not written
+        Bstr text(*value);
+        if (!text.get()) return E_OUTOFMEMORY;
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = VT_BSTR;
+        v.bstrVal = text.get();
+        const std::wstring name = wide(p.name);
+        const HRESULT hr = bag->Write(name.c_str(), &v);
+        if (FAILED(hr)) return hr;
+      }
+      if (clearDirty) dirty_ = false;
+      return S_OK;
+    });
   }
 
   // ISpecifyPropertyPages: none.
@@ -546,12 +558,14 @@ class Control final : public IisInstalled,
   }
 
   HRESULT putProperty(std::optional<std::u16string>& member, BSTR value) {
-    if (value)
-      member = std::u16string(view(value));
-    else
-      member.reset();
-    dirty_ = true;
-    return S_OK;
+    return guarded([&]() -> HRESULT {
+      if (value)
+        member = std::u16string(view(value));
+      else
+        member.reset();
+      dirty_ = true;
+      return S_OK;
+    });
   }
 
   HRESULT adviseHolder() {

@@ -62,16 +62,16 @@ class ClassFactory final : public IClassFactory {
   LONG refs_ = 1;
 };
 
-HRESULT loadModuleTypeLib(ITypeLib** lib) {
-  const std::wstring path = modulePath();
+// The type library from the DLL's resources or else from a file of the
+// same name with the extension .tlb; `path` names where it came from.
+HRESULT loadModuleTypeLib(ITypeLib** lib, std::wstring& path) {
+  path = modulePath();
   HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib);
   if (FAILED(hr)) {
-    // a type library file beside the DLL
-    std::wstring tlb = path;
-    const auto dot = tlb.find_last_of(L".\\");
-    if (dot != std::wstring::npos && tlb[dot] == L'.') tlb.erase(dot);
-    tlb += L".tlb";
-    hr = LoadTypeLibEx(tlb.c_str(), REGKIND_NONE, lib);
+    const auto dot = path.find_last_of(L".\\");
+    if (dot != std::wstring::npos && path[dot] == L'.') path.erase(dot);
+    path += L".tlb";
+    hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib);
   }
   return hr;
 }
@@ -125,9 +125,9 @@ HRESULT loadScript(RegScript& script) {
 
 HRESULT registerTypeLib() {
   ComPtr<ITypeLib> lib;
-  HRESULT hr = loadModuleTypeLib(lib.put());
+  std::wstring path;
+  const HRESULT hr = loadModuleTypeLib(lib.put(), path);
   if (FAILED(hr)) return hr;
-  std::wstring path = modulePath();
   return RegisterTypeLib(lib.get(), path.data(), nullptr);
 }
 
@@ -138,8 +138,9 @@ void unregisterTypeLib() {
   auto unreg = reinterpret_cast<UnRegisterFn>(
       reinterpret_cast<void*>(GetProcAddress(oleaut, "UnRegisterTypeLib")));
   ComPtr<ITypeLib> lib;
+  std::wstring path;
   TLIBATTR* attr = nullptr;
-  if (unreg && SUCCEEDED(loadModuleTypeLib(lib.put())) && SUCCEEDED(lib->GetLibAttr(&attr))) {
+  if (unreg && SUCCEEDED(loadModuleTypeLib(lib.put(), path)) && SUCCEEDED(lib->GetLibAttr(&attr))) {
     unreg(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
     lib->ReleaseTLibAttr(attr);
   }
@@ -167,12 +168,15 @@ long moduleLockCount() { return InterlockedCompareExchange(&g_locks, 0, 0); }
 HRESULT moduleTypeInfo(REFGUID guid, ITypeInfo** info) {
   if (!info) return E_POINTER;
   *info = nullptr;
-  Lock lock(g_cs);
-  if (!g_typeLib) {
-    const HRESULT hr = loadModuleTypeLib(&g_typeLib);
-    if (FAILED(hr)) return hr;
-  }
-  return g_typeLib->GetTypeInfoOfGuid(guid, info);
+  return guarded([&]() -> HRESULT {
+    Lock lock(g_cs);
+    if (!g_typeLib) {
+      std::wstring path;
+      const HRESULT hr = loadModuleTypeLib(&g_typeLib, path);
+      if (FAILED(hr)) return hr;
+    }
+    return g_typeLib->GetTypeInfoOfGuid(guid, info);
+  });
 }
 
 }  // namespace vantor
@@ -212,20 +216,29 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  RegScript script;
-  HRESULT hr = loadScript(script);
-  if (FAILED(hr)) return hr;
-  ClassesRoot root;
-  if (const long rc = registerScript(script, root); rc != 0) return HRESULT_FROM_WIN32(rc);
-  return registerTypeLib();
+  return guarded([]() -> HRESULT {
+    RegScript script;
+    const HRESULT hr = loadScript(script);
+    if (FAILED(hr)) return hr;
+    ClassesRoot root;
+    if (const long rc = registerScript(script, root); rc != 0) return HRESULT_FROM_WIN32(rc);
+    return registerTypeLib();
+  });
 }
 
+// Goes on after every failure and reports success.
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  RegScript script;
-  if (SUCCEEDED(loadScript(script))) {
-    ClassesRoot root;
-    unregisterScript(script, root);
-  }
-  unregisterTypeLib();
+  guarded([]() -> HRESULT {
+    RegScript script;
+    if (SUCCEEDED(loadScript(script))) {
+      ClassesRoot root;
+      unregisterScript(script, root);
+    }
+    return S_OK;
+  });
+  guarded([]() -> HRESULT {
+    unregisterTypeLib();
+    return S_OK;
+  });
   return S_OK;
 }

@@ -156,7 +156,8 @@ TEST(RegScriptParser, BadScriptsAreRefusedWithTheLine) {
     const char* what;
   } cases[] = {
       {u"HKLM { a }", "only HKCR"},
-      {u"HKCR { a = s 'x' ", "'}' missing"},
+      {u"HKCR { a = s 'x' ", "'}' closing the root key"},
+      {u"HKCR { a { b ", "'}' missing"},
       {u"HKCR { a = d '1' }", "only string values"},
       {u"HKCR { a = s x }", "a quoted value"},
       {u"HKCR {\n a = s 'unterminated }", "unterminated quoted"},
