@@ -74,9 +74,4 @@ TEST(NavigatesBack, OnlyFalseInAnyCaseOrClosingStopsIt) {
   EXPECT_TRUE(navigatesBack(u"f\u0130lse", false));
 }
 
-TEST(UntilNul, CutsAtTheFirstNul) {
-  EXPECT_EQ(vantor::untilNul(std::u16string_view(u"ab\0cd", 5)), u"ab");
-  EXPECT_EQ(vantor::untilNul(u"abc"), u"abc");
-}
-
 }  // namespace

@@ -86,16 +86,6 @@ TEST(StoredProperties, LoadingByNameSkipsUnknownNames) {
   EXPECT_EQ(p.back, u"x");
 }
 
-TEST(StoredProperties, TheTableNamesThePropertiesInOrder) {
-  ASSERT_EQ(vantor::kPropertyTable.size(), 3u);
-  EXPECT_EQ(std::u16string(vantor::kPropertyTable[0].name), u"app");
-  EXPECT_EQ(vantor::kPropertyTable[0].dispid, 1);
-  EXPECT_EQ(std::u16string(vantor::kPropertyTable[1].name), u"dbg");
-  EXPECT_EQ(vantor::kPropertyTable[1].dispid, 3);
-  EXPECT_EQ(std::u16string(vantor::kPropertyTable[2].name), u"back");
-  EXPECT_EQ(vantor::kPropertyTable[2].dispid, 4);
-}
-
 TEST(Resources, TheBitmapIs192By96At24Bits) {
   std::ifstream f(VANTOR_SOURCE_DIR "/isInstalled.bmp", std::ios::binary);
   const std::vector<unsigned char> bmp((std::istreambuf_iterator<char>(f)), {});
