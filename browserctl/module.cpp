@@ -99,7 +99,28 @@ class ClassesRoot final : public RegistryTarget {
     return rc;
   }
   long deleteTree(const std::u16string& path) override {
-    const long rc = RegDeleteTreeW(HKEY_CLASSES_ROOT, wide(path).c_str());
+    return deleteKeyTree(HKEY_CLASSES_ROOT, wide(path));
+  }
+
+ private:
+  // Removes a key with its subkeys, deepest first (RegDeleteTree is not
+  // there before Windows Vista).
+  static long deleteKeyTree(HKEY parent, const std::wstring& path) {
+    HKEY key = nullptr;
+    long rc = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ, &key);
+    if (rc == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (rc != ERROR_SUCCESS) return rc;
+    for (;;) {
+      wchar_t name[256];  // the longest key name and its terminator
+      DWORD len = 256;
+      rc = RegEnumKeyExW(key, 0, name, &len, nullptr, nullptr, nullptr, nullptr);
+      if (rc != ERROR_SUCCESS) break;
+      rc = deleteKeyTree(key, std::wstring(name, len));
+      if (rc != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    if (rc != ERROR_NO_MORE_ITEMS) return rc;
+    rc = RegDeleteKeyW(parent, path.c_str());
     return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
   }
 };

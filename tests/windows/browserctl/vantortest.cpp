@@ -336,11 +336,13 @@ void checkInterfaces(IUnknown* unk) {
   int n = 0;
   for (const IID* iid : table) {
     ++n;
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "table entry %d", n);
     Ptr<IUnknown> p, id;
-    checkHr(unk->QueryInterface(*iid, p.out()), S_OK, "interface " + std::to_string(n) + " of the table");
+    checkHr(unk->QueryInterface(*iid, p.out()), S_OK, entry);
     if (!p.p) continue;
     p->QueryInterface(IID_IUnknown, id.out());
-    check(id.p == unk, "one IUnknown identity from interface " + std::to_string(n));
+    check(id.p == unk, std::string("one IUnknown identity from ") + entry);
   }
   Ptr<IUnknown> none;
   checkHr(unk->QueryInterface(IID_IClassFactory, none.out()), E_NOINTERFACE, "no other interface");
