@@ -81,6 +81,19 @@ class Bstr {
   BSTR b_ = nullptr;
 };
 
+class Variant {
+ public:
+  Variant() { VariantInit(&v_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  ~Variant() { VariantClear(&v_); }
+  VARIANT* get() { return &v_; }
+  VARIANT* operator->() { return &v_; }
+
+ private:
+  VARIANT v_;
+};
+
 inline std::u16string_view view(BSTR b) {
   return {reinterpret_cast<const char16_t*>(b), b ? SysStringLen(b) : 0u};
 }

@@ -130,6 +130,7 @@ class Control final : public IisInstalled,
   STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID,
                              DISPID* ids) override {
     if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
     ComPtr<ITypeInfo> info;
     const HRESULT hr = moduleTypeInfo(IID_IisInstalled, info.put());
     return FAILED(hr) ? hr : DispGetIDsOfNames(info.get(), names, count, ids);
@@ -398,15 +399,12 @@ class Control final : public IisInstalled,
       if (!bag) return E_POINTER;
       Properties loaded;
       for (const auto& p : kPropertyTable) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = VT_BSTR;
+        Variant v;
+        v->vt = VT_BSTR;
         const std::wstring name = wide(p.name);
-        if (SUCCEEDED(bag->Read(name.c_str(), &v, log))) {
-          if (v.vt == VT_BSTR || SUCCEEDED(VariantChangeType(&v, &v, 0, VT_BSTR)))
-            loaded.*p.member = std::u16string(view(v.bstrVal));
-        }
-        VariantClear(&v);
+        if (SUCCEEDED(bag->Read(name.c_str(), v.get(), log)) &&
+            (v->vt == VT_BSTR || SUCCEEDED(VariantChangeType(v.get(), v.get(), 0, VT_BSTR))))
+          loaded.*p.member = std::u16string(view(v->bstrVal));
       }
       props_ = std::move(loaded);
       dirty_ = false;
