@@ -804,6 +804,22 @@ int activation(const std::string& fake) {
     check(!o.wentBack, "closed before activation: no navigation back");
   }
   {
+    // closing a changed control asks the site to save it, unless told not to
+    TestSite saving;
+    for (DWORD option : {OLECLOSE_SAVEIFDIRTY, OLECLOSE_NOSAVE}) {
+      Ptr<IOleObject> ole;
+      CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, ole.out());
+      Ptr<IisInstalled> c;
+      ole->QueryInterface(IID_IisInstalled, c.out());
+      Text app(L"x");
+      c->put_app(app.b);
+      ole->SetClientSite(&saving);
+      checkHr(ole->Close(option), S_OK, "Close");
+      ole->SetClientSite(nullptr);
+    }
+    check(saving.saves == 1, "saved at close only when asked to");
+  }
+  {
     TestSite refusing;
     refusing.allowInPlace = false;
     const Outcome o = activate(launches, refusing, {L"x", nullptr, nullptr});
