@@ -138,12 +138,12 @@ TEST(RegScriptParser, QuotesPlaceholdersAndWords) {
   std::string error;
   const auto s = parseRegScript(u"hkey_classes_root { 'a b' = s 'it''s %X%%%' { val 'n m' = s '' }\n"
                                 u"  noremove k-1.x_y { } }",
-                                Substitutions{{u"X", u"<x>"}}, error);
+                                Substitutions{{u"X", u"<'x'>"}}, error);
   ASSERT_TRUE(s) << error;
   ASSERT_EQ(s->keys.size(), 2u);
   EXPECT_EQ(s->keys[0].name, u"a b");
   ASSERT_EQ(s->keys[0].values.size(), 2u);
-  EXPECT_EQ(s->keys[0].values[0].data, u"it's <x>%");
+  EXPECT_EQ(s->keys[0].values[0].data, u"it's <'x'>%");  // a substituted quote stays text
   EXPECT_EQ(s->keys[0].values[1].name, u"n m");
   EXPECT_EQ(s->keys[1].removal, vantor::RegKey::Removal::noRemove);
   EXPECT_EQ(s->keys[1].name, u"k-1.x_y");
