@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Wine tests of Vantor: vantor-wine.sh register|server|create|typelib|activate|dbgbox
+#   register  regsvr32 and regsvr32 /u: every entry, registering twice, removal
+#   server    the DLL loaded directly: exports, factory, control (no registry)
+#   create    the registered control by CLSID, ProgIDs and IDispatch
+#   typelib   the registered type library read back
+#   activate  activation with fakeorlin.exe as the JNLP program
+#   dbgbox    the command line box under a virtual display
+# Every case removes what it registered.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+run=$KIV_WINE_RUN
+build=$KIV_WINDOWS_BUILD_DIR
+dll=$build/browserctl/Vantor.dll
+probe=$build/tests/windows/browserctl/VantorProbe.dll
+driver=$build/tests/windows/browserctl/vantortest.exe
+fake=$build/tests/windows/browserctl/fakeorlin.exe
+clsid='{7A31C0D2-4E95-11D4-B3C8-00A0C9E1F2A7}'
+libid='{7A31C0D0-4E95-11D4-B3C8-00A0C9E1F2A7}'
+export WINEPREFIX=$KIV_WINE_PREFIX
+
+winpath() { "$run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+drive() { "$run" "$driver" "$@" | tr -d '\r'; }
+registered() {  # <dll>: registers it for the rest of the case
+  "$run" regsvr32 /s "$1"
+  trap '"$run" regsvr32 /s /u "'"$1"'" || true' EXIT
+}
+
+case ${1:?case} in
+register)
+  trap '"$run" regsvr32 /s /u "$dll" || true' EXIT
+  module=$(winpath "$dll")
+  want=$(sed "s|@MODULE@|${module//\\/\\\\}|" "$here/expected-registry.txt")
+  "$run" regsvr32 /s "$dll"
+  diff <(echo "$want") <(drive regdump)
+  # only the registered type library's platform
+  [ "$KIV_WINE_ARCH" = win64 ] && platform=win64 || platform=win32
+  "$run" reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\$platform" /ve | tr -d '\r' | grep -qiF "$module"
+  "$run" reg query "HKCR\\CLSID\\$clsid\\InprocServer32" /v ThreadingModel | grep -q Apartment
+  # stale entries of an older registration go: the class key is replaced whole
+  "$run" reg add "HKCR\\CLSID\\$clsid\\Control" /f >/dev/null
+  "$run" reg add "HKCR\\CLSID\\$clsid\\Programmable\\Old" /f >/dev/null
+  "$run" regsvr32 /s "$dll"
+  diff <(echo "$want") <(drive regdump)
+  "$run" regsvr32 /s /u "$dll"
+  diff <(printf 'CLSID root: yes\ntype library: no\ninterface: no\n') <(drive regdump)
+  # unregistering what is not registered succeeds
+  "$run" regsvr32 /s /u "$dll"
+  echo "registration: all entries as expected"
+  ;;
+server)
+  drive server "$(winpath "$dll")"
+  ;;
+create | typelib)
+  registered "$dll"
+  drive "$1"
+  ;;
+activate)
+  registered "$probe"
+  drive activate "$(winpath "$fake")"
+  ;;
+dbgbox)
+  # Windows paths first: every Wine start below must see the display.
+  fakepath=$(winpath "$fake")
+  registered "$probe"
+  wineserver -w
+  status=0
+  xvfb-run -a "$run" "$driver" dbgbox "$fakepath" | tr -d '\r' || status=$?
+  wineserver -w
+  exit $status
+  ;;
+*)
+  echo "vantor-wine.sh: unknown case $1" >&2
+  exit 2
+  ;;
+esac

@@ -1,0 +1,968 @@
+// vantortest.exe <mode> [args]: the test container and driver of Vantor.
+//   regdump            prints the registry entries of the class, its ProgIDs
+//                      and its type library, one line each, sorted
+//   server <dll>       loads the DLL directly: exports, class factory, unload
+//                      rule, the control's interfaces, properties,
+//                      persistence and safety
+//   create             creates the registered control by CLSID and ProgIDs and
+//                      uses it through IDispatch by name
+//   typelib            reads the registered type library back
+//   activate <exe>     activation with <exe> registered as the JNLP program
+//                      (needs VantorProbe.dll registered)
+//   dbgbox <exe>       the "Launch Command line" box, found, read and closed
+//                      (needs a display and VantorProbe.dll registered)
+// Prints one line per failed check; exits 0 when all checks pass, else 1.
+#include "testsite.h"
+#include "vantor_h.h"
+
+#include <objsafe.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+using vantortest::PropertyBag;
+using vantortest::TestSite;
+
+namespace {
+
+int g_checks = 0;
+int g_failures = 0;
+
+void check(bool ok, const std::string& what) {
+  ++g_checks;
+  if (!ok) {
+    ++g_failures;
+    std::printf("FAIL: %s\n", what.c_str());
+  }
+}
+
+std::string hex(HRESULT hr) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%08lx", static_cast<unsigned long>(hr));
+  return buf;
+}
+
+void checkHr(HRESULT got, HRESULT want, const std::string& what) {
+  check(got == want, what + ": got " + hex(got) + ", want " + hex(want));
+}
+
+std::string narrow(const std::wstring& w) {
+  std::string s;
+  for (wchar_t c : w) s += c < 128 ? static_cast<char>(c) : '?';
+  return s;
+}
+
+template <class T>
+struct Ptr {
+  T* p = nullptr;
+  Ptr() = default;
+  Ptr(const Ptr&) = delete;
+  Ptr& operator=(const Ptr&) = delete;
+  ~Ptr() { reset(); }
+  void reset() {
+    if (p) p->Release();
+    p = nullptr;
+  }
+  T* operator->() const { return p; }
+  void** out() {
+    reset();
+    return reinterpret_cast<void**>(&p);
+  }
+  T** put() {
+    reset();
+    return &p;
+  }
+};
+
+struct Text {
+  BSTR b = nullptr;
+  Text() = default;
+  explicit Text(const wchar_t* s) : b(SysAllocString(s)) {}
+  Text(const Text&) = delete;
+  Text& operator=(const Text&) = delete;
+  ~Text() { SysFreeString(b); }
+  BSTR* put() {
+    SysFreeString(b);
+    b = nullptr;
+    return &b;
+  }
+  std::wstring str() const { return b ? std::wstring(b, SysStringLen(b)) : std::wstring(); }
+};
+
+const wchar_t* const kClsidText = L"{7A31C0D2-4E95-11D4-B3C8-00A0C9E1F2A7}";
+const wchar_t* const kLibidText = L"{7A31C0D0-4E95-11D4-B3C8-00A0C9E1F2A7}";
+
+// ---- regdump ------------------------------------------------------------
+
+void dumpKey(HKEY root, const std::wstring& path, std::vector<std::string>& lines) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  lines.push_back(narrow(path));
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLen = 256, type = 0, size = 0;
+    BYTE data[2048];
+    size = sizeof data;
+    if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+    std::wstring value;
+    if (type == REG_SZ)
+      value.assign(reinterpret_cast<wchar_t*>(data), size / sizeof(wchar_t));
+    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    lines.push_back(narrow(path) + "|" + (nameLen ? narrow(name) : "(default)") + "|" +
+                    (type == REG_SZ ? "REG_SZ" : "type" + std::to_string(type)) + "|" +
+                    narrow(value));
+  }
+  std::vector<std::wstring> subkeys;
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD nameLen = 256;
+    if (RegEnumKeyExW(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    subkeys.emplace_back(name, nameLen);
+  }
+  RegCloseKey(key);
+  for (const auto& s : subkeys) dumpKey(root, path + L"\\" + s, lines);
+}
+
+int regdump() {
+  std::vector<std::string> lines;
+  for (const wchar_t* k : {L"Vantor.isInstalled", L"Vantor.isInstalled.1", L"Vantor.isInstalled.2"})
+    dumpKey(HKEY_CLASSES_ROOT, k, lines);
+  dumpKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClsidText, lines);
+  std::sort(lines.begin(), lines.end());
+  for (const auto& l : lines) std::printf("%s\n", l.c_str());
+  HKEY key = nullptr;
+  const bool clsidRoot = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_READ, &key) == 0;
+  if (clsidRoot) RegCloseKey(key);
+  const bool typeLib =
+      RegOpenKeyExW(HKEY_CLASSES_ROOT, (std::wstring(L"TypeLib\\") + kLibidText).c_str(), 0,
+                    KEY_READ, &key) == 0;
+  if (typeLib) RegCloseKey(key);
+  const bool iface = RegOpenKeyExW(HKEY_CLASSES_ROOT,
+                                   L"Interface\\{7A31C0D1-4E95-11D4-B3C8-00A0C9E1F2A7}", 0,
+                                   KEY_READ, &key) == 0;
+  if (iface) RegCloseKey(key);
+  std::printf("CLSID root: %s\ntype library: %s\ninterface: %s\n", clsidRoot ? "yes" : "no",
+              typeLib ? "yes" : "no", iface ? "yes" : "no");
+  return 0;
+}
+
+// ---- the control's own checks -------------------------------------------
+
+void checkProperties(IisInstalled* c) {
+  Text v;
+  checkHr(c->get_app(v.put()), S_OK, "get_app of an absent property");
+  check(v.b != nullptr && v.str().empty(), "an absent property reads as an empty string");
+  checkHr(c->get_app(nullptr), E_POINTER, "get_app without an out pointer");
+  Text a(L"http://host/app.jnlp"), d(L""), b(L"FALSE");
+  checkHr(c->put_app(a.b), S_OK, "put_app");
+  checkHr(c->put_dbg(d.b), S_OK, "put_dbg empty");
+  checkHr(c->put_back(b.b), S_OK, "put_back");
+  c->get_app(v.put());
+  check(v.str() == L"http://host/app.jnlp", "app reads back");
+  check(v.b != a.b, "the getter hands out a copy");
+  c->get_dbg(v.put());
+  check(v.b && v.str().empty(), "dbg reads back empty");
+  c->get_back(v.put());
+  check(v.str() == L"FALSE", "back reads back");
+  checkHr(c->put_app(nullptr), S_OK, "put_app null");
+  c->get_app(v.put());
+  check(v.b && v.str().empty(), "app null reads as empty");
+  Text nul;
+  nul.b = SysAllocStringLen(L"a\0b", 3);
+  c->put_dbg(nul.b);
+  c->get_dbg(v.put());
+  check(SysStringLen(v.b) == 3, "a property keeps embedded NULs");
+}
+
+// Whether the stored form keeps absent apart from empty, and all three texts.
+void checkStreams(IUnknown* unk, IClassFactory* factory) {
+  Ptr<IPersistStreamInit> ps;
+  checkHr(unk->QueryInterface(IID_IPersistStreamInit, ps.out()), S_OK, "IPersistStreamInit");
+  Ptr<IisInstalled> c;
+  unk->QueryInterface(IID_IisInstalled, c.out());
+  ps->InitNew();
+  Text a(L"http://h/\x00e9t\x00e9.jnlp"), d(L"");
+  c->put_app(a.b);
+  c->put_dbg(d.b);
+  check(ps->IsDirty() == S_OK, "dirty after a put");
+  Ptr<IStream> stream;
+  CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+  checkHr(ps->Save(stream.p, TRUE), S_OK, "stream save");
+  check(ps->IsDirty() == S_FALSE, "clean after a save");
+  ULARGE_INTEGER max{};
+  ps->GetSizeMax(&max);
+  STATSTG st{};
+  stream->Stat(&st, STATFLAG_NONAME);
+  check(max.QuadPart == st.cbSize.QuadPart, "GetSizeMax is the saved size");
+
+  // a second object loads what the first saved
+  Ptr<IUnknown> other;
+  factory->CreateInstance(nullptr, IID_IUnknown, other.out());
+  if (!other.p) return;
+  Ptr<IPersistStreamInit> ps2;
+  Ptr<IisInstalled> c2;
+  other->QueryInterface(IID_IPersistStreamInit, ps2.out());
+  other->QueryInterface(IID_IisInstalled, c2.out());
+  Text junk(L"junk");
+  c2->put_back(junk.b);
+  LARGE_INTEGER zero{};
+  stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  checkHr(ps2->Load(stream.p), S_OK, "stream load");
+  Text v;
+  c2->get_app(v.put());
+  check(v.str() == L"http://h/\x00e9t\x00e9.jnlp", "stream round trip of app");
+  c2->get_dbg(v.put());
+  check(v.b && v.str().empty(), "stream round trip of an empty dbg");
+  c2->get_back(v.put());
+  check(v.str().empty(), "stream round trip of an absent back");
+
+  // damaged streams: an error, no change
+  Ptr<IStream> bad;
+  CreateStreamOnHGlobal(nullptr, TRUE, bad.put());
+  const char junkData[] = "VNT1\x10\0\0\0\1\0";
+  bad->Write(junkData, sizeof junkData - 1, nullptr);
+  bad->Seek(zero, STREAM_SEEK_SET, nullptr);
+  check(FAILED(ps2->Load(bad.p)), "a truncated stream fails to load");
+  c2->get_app(v.put());
+  check(v.str() == L"http://h/\x00e9t\x00e9.jnlp", "a failed load changes nothing");
+  Ptr<IStream> foreign;
+  CreateStreamOnHGlobal(nullptr, TRUE, foreign.put());
+  foreign->Write("PK\3\4\xff\xff\xff\x7f", 8, nullptr);
+  foreign->Seek(zero, STREAM_SEEK_SET, nullptr);
+  check(FAILED(ps2->Load(foreign.p)), "a foreign stream fails to load");
+
+  // storage
+  Ptr<IPersistStorage> pstg;
+  checkHr(unk->QueryInterface(IID_IPersistStorage, pstg.out()), S_OK, "IPersistStorage");
+  Ptr<ILockBytes> bytes;
+  CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put());
+  Ptr<IStorage> stg;
+  StgCreateDocfileOnILockBytes(bytes.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                               stg.put());
+  check(stg.p != nullptr, "a storage for the test");
+  if (!stg.p) return;
+  checkHr(pstg->Save(stg.p, TRUE), S_OK, "storage save");
+  CLSID cls{};
+  ReadClassStg(stg.p, &cls);
+  check(cls == CLSID_isInstalled, "the storage names the class");
+  Ptr<IPersistStorage> pstg2;
+  ps2->QueryInterface(IID_IPersistStorage, pstg2.out());
+  Text x(L"x");
+  c2->put_app(x.b);
+  checkHr(pstg2->Load(stg.p), S_OK, "storage load");
+  c2->get_app(v.put());
+  check(v.str() == L"http://h/\x00e9t\x00e9.jnlp", "storage round trip of app");
+}
+
+void checkPropertyBag(IUnknown* unk) {
+  Ptr<IPersistPropertyBag> pb;
+  checkHr(unk->QueryInterface(IID_IPersistPropertyBag, pb.out()), S_OK, "IPersistPropertyBag");
+  PropertyBag bag;
+  bag.values[L"app"] = L"http://h/a b.jnlp";
+  bag.values[L"back"] = L"false";
+  bag.values[L"other"] = L"ignored";
+  checkHr(pb->Load(&bag, nullptr), S_OK, "property bag load");
+  Ptr<IisInstalled> c;
+  unk->QueryInterface(IID_IisInstalled, c.out());
+  Text v;
+  c->get_app(v.put());
+  check(v.str() == L"http://h/a b.jnlp", "app from the bag");
+  c->get_back(v.put());
+  check(v.str() == L"false", "back from the bag");
+  Text d(L"");
+  c->put_dbg(d.b);
+  PropertyBag out;
+  checkHr(pb->Save(&out, TRUE, TRUE), S_OK, "property bag save");
+  check(out.values.size() == 3 && out.values[L"app"] == L"http://h/a b.jnlp" &&
+            out.values[L"dbg"].empty() && out.values[L"back"] == L"false",
+        "the bag receives the three properties by name");
+  c->put_dbg(nullptr);
+  PropertyBag out2;
+  pb->Save(&out2, TRUE, TRUE);
+  check(out2.values.count(L"dbg") == 0, "an absent property is not written to the bag");
+  Ptr<IPersist> p;
+  checkHr(unk->QueryInterface(IID_IPersist, p.out()), S_OK, "IPersist");
+  CLSID cls{};
+  p->GetClassID(&cls);
+  check(cls == CLSID_isInstalled, "GetClassID");
+}
+
+void checkSafety(IUnknown* unk) {
+  Ptr<IObjectSafety> s;
+  checkHr(unk->QueryInterface(IID_IObjectSafety, s.out()), S_OK, "IObjectSafety");
+  const GUID someIid = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+  for (const IID* iid : {&IID_IDispatch, &IID_IPersistPropertyBag, &someIid, &IID_NULL}) {
+    DWORD supported = 99, enabled = 99;
+    checkHr(s->GetInterfaceSafetyOptions(*iid, &supported, &enabled), S_OK,
+            "GetInterfaceSafetyOptions");
+    check(supported == 1 && enabled == 1, "safe for untrusted callers, whatever the interface");
+  }
+  DWORD one = 0;
+  checkHr(s->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &one), E_POINTER,
+          "GetInterfaceSafetyOptions without supported");
+  checkHr(s->GetInterfaceSafetyOptions(IID_IDispatch, &one, nullptr), E_POINTER,
+          "GetInterfaceSafetyOptions without enabled");
+  checkHr(s->SetInterfaceSafetyOptions(someIid, 3, 3), S_OK, "SetInterfaceSafetyOptions");
+}
+
+void checkInterfaces(IUnknown* unk) {
+  const IID* table[] = {&IID_IisInstalled,
+                        &IID_IDispatch,
+                        &IID_IViewObjectEx,
+                        &IID_IViewObject2,
+                        &IID_IViewObject,
+                        &IID_IOleInPlaceObjectWindowless,
+                        &IID_IOleInPlaceObject,
+                        &IID_IOleWindow,
+                        &IID_IOleInPlaceActiveObject,
+                        &IID_IOleControl,
+                        &IID_IOleObject,
+                        &IID_IPersistStreamInit,
+                        &IID_IPersistPropertyBag,
+                        &IID_IPersist,
+                        &IID_ISpecifyPropertyPages,
+                        &IID_IQuickActivate,
+                        &IID_IPersistStorage,
+                        &IID_IDataObject,
+                        &IID_IProvideClassInfo,
+                        &IID_IProvideClassInfo2,
+                        &IID_IObjectSafety};
+  int n = 0;
+  for (const IID* iid : table) {
+    ++n;
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "table entry %d", n);
+    Ptr<IUnknown> p, id;
+    checkHr(unk->QueryInterface(*iid, p.out()), S_OK, entry);
+    if (!p.p) continue;
+    p->QueryInterface(IID_IUnknown, id.out());
+    check(id.p == unk, std::string("one IUnknown identity from ") + entry);
+  }
+  Ptr<IUnknown> none;
+  checkHr(unk->QueryInterface(IID_IClassFactory, none.out()), E_NOINTERFACE, "no other interface");
+  check(none.p == nullptr, "no pointer for an unknown interface");
+
+  Ptr<IOleObject> ole;
+  unk->QueryInterface(IID_IOleObject, ole.out());
+  DWORD misc = 0;
+  ole->GetMiscStatus(DVASPECT_CONTENT, &misc);
+  check(misc == 384, "misc status of the content aspect is 384");
+  Ptr<IProvideClassInfo2> pci;
+  unk->QueryInterface(IID_IProvideClassInfo2, pci.out());
+  Ptr<ITypeInfo> ti;
+  checkHr(pci->GetClassInfo(ti.put()), S_OK, "GetClassInfo");
+  if (ti.p) {
+    TYPEATTR* attr = nullptr;
+    ti->GetTypeAttr(&attr);
+    check(attr && attr->typekind == TKIND_COCLASS && attr->guid == CLSID_isInstalled,
+          "class info is the isInstalled coclass");
+    if (attr) ti->ReleaseTypeAttr(attr);
+  }
+  Ptr<IViewObjectEx> view;
+  unk->QueryInterface(IID_IViewObjectEx, view.out());
+  RECTL bounds{0, 0, 10, 10};
+  checkHr(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr,
+                     nullptr, 0),
+          S_OK, "Draw paints nothing and succeeds");
+  Ptr<IQuickActivate> qa;
+  unk->QueryInterface(IID_IQuickActivate, qa.out());
+  QACONTAINER qc{};
+  qc.cbSize = sizeof qc;
+  QACONTROL qctl{};
+  qctl.cbSize = sizeof qctl;
+  checkHr(qa->QuickActivate(&qc, &qctl), S_OK, "QuickActivate");
+  check(qctl.dwMiscStatus == 384, "QuickActivate reports the misc status");
+}
+
+// ---- server <dll> ---------------------------------------------------------
+
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+
+int server(const char* dll) {
+  HMODULE lib = LoadLibraryA(dll);
+  check(lib != nullptr, std::string("load ") + dll);
+  if (!lib) return 1;
+  auto getClass = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(lib, "DllGetClassObject")));
+  auto canUnload =
+      reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(lib, "DllCanUnloadNow")));
+  check(getClass && canUnload, "the exports are found by name");
+  if (!getClass || !canUnload) return 1;
+
+  const GUID otherClsid = {0x7A31C0D3, 0x4E95, 0x11D4, {0xB3, 0xC8, 0, 0xA0, 0xC9, 0xE1, 0xF2, 0xA7}};
+  void* out = reinterpret_cast<void*>(1);
+  checkHr(getClass(otherClsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE,
+          "DllGetClassObject for another CLSID");
+  check(out == nullptr, "no pointer for another CLSID");
+  checkHr(getClass(CLSID_isInstalled, IID_IClassFactory, nullptr), E_POINTER,
+          "DllGetClassObject without an out pointer");
+  checkHr(canUnload(), S_OK, "DllCanUnloadNow before any object");
+
+  Ptr<IClassFactory> factory, factory2;
+  checkHr(getClass(CLSID_isInstalled, IID_IClassFactory, factory.out()), S_OK,
+          "DllGetClassObject for isInstalled");
+  getClass(CLSID_isInstalled, IID_IUnknown, factory2.out());
+  check(factory.p && static_cast<IUnknown*>(factory.p) == factory2.p, "one class factory");
+  if (!factory.p) return 1;
+  checkHr(canUnload(), S_OK, "a class factory alone does not keep the DLL");
+
+  Ptr<IUnknown> agg;
+  checkHr(factory->CreateInstance(factory2.p, IID_IUnknown, agg.out()), CLASS_E_NOAGGREGATION,
+          "no aggregation");
+  Ptr<IUnknown> unk;
+  checkHr(factory->CreateInstance(nullptr, IID_IUnknown, unk.out()), S_OK, "CreateInstance");
+  if (!unk.p) return 1;
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a live object");
+
+  Ptr<IisInstalled> c;
+  unk->QueryInterface(IID_IisInstalled, c.out());
+  checkProperties(c.p);
+  checkInterfaces(unk.p);
+  checkSafety(unk.p);
+  checkPropertyBag(unk.p);
+  checkStreams(unk.p, factory.p);
+
+  // without a client site there is nothing to activate in
+  Ptr<IOleObject> ole;
+  unk->QueryInterface(IID_IOleObject, ole.out());
+  check(FAILED(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr)),
+        "activation without a client site fails");
+
+  c.reset();
+  ole.reset();
+  unk.reset();
+  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the last object");
+  factory->LockServer(TRUE);
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a server lock");
+  factory->LockServer(FALSE);
+  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the lock");
+  factory.reset();
+  factory2.reset();
+  return 0;
+}
+
+// ---- create -----------------------------------------------------------------
+
+HRESULT dispatchPut(IDispatch* d, DISPID id, const wchar_t* text) {
+  Text value(text);
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_BSTR;
+  arg.bstrVal = value.b;
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&arg, &named, 1, 1};
+  return d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+}
+
+std::wstring dispatchGet(IDispatch* d, DISPID id) {
+  VARIANT result;
+  VariantInit(&result);
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  const HRESULT hr =
+      d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr);
+  std::wstring s = SUCCEEDED(hr) && result.vt == VT_BSTR
+                       ? std::wstring(result.bstrVal, SysStringLen(result.bstrVal))
+                       : L"<" + std::to_wstring(hr) + L">";
+  VariantClear(&result);
+  return s;
+}
+
+int create() {
+  Ptr<IisInstalled> byClsid;
+  checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
+                           byClsid.out()),
+          S_OK, "CoCreateInstance by CLSID");
+  for (const wchar_t* progId :
+       {L"Vantor.isInstalled", L"Vantor.isInstalled.1", L"Vantor.isInstalled.2"}) {
+    CLSID cls{};
+    checkHr(CLSIDFromProgID(progId, &cls), S_OK, "CLSIDFromProgID " + narrow(progId));
+    check(cls == CLSID_isInstalled, "ProgID " + narrow(progId) + " names the class");
+    Ptr<IDispatch> d;
+    checkHr(CoCreateInstance(cls, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.out()), S_OK,
+            "CoCreateInstance by " + narrow(progId));
+  }
+  LPOLESTR progId = nullptr;
+  ProgIDFromCLSID(CLSID_isInstalled, &progId);
+  check(progId && std::wstring(progId) == L"Vantor.isInstalled.2", "the class's ProgID");
+  CoTaskMemFree(progId);
+  if (!byClsid.p) return 1;
+
+  Ptr<IDispatch> d;
+  byClsid->QueryInterface(IID_IDispatch, d.out());
+  const wchar_t* names[] = {L"app", L"dbg", L"back", L"APP"};
+  const DISPID want[] = {1, 3, 4, 1};
+  for (int i = 0; i < 4; ++i) {
+    DISPID id = -1;
+    LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+    checkHr(d->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK, "GetIDsOfNames " + narrow(names[i]));
+    check(id == want[i], "dispatch id of " + narrow(names[i]));
+  }
+  DISPID id = 0;
+  LPOLESTR unknown = const_cast<LPOLESTR>(L"launch");
+  checkHr(d->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME, "an unknown name");
+  check(dispatchGet(d.p, 1).empty(), "app through IDispatch starts empty");
+  checkHr(dispatchPut(d.p, 1, L"http://h/x.jnlp"), S_OK, "put app through IDispatch");
+  checkHr(dispatchPut(d.p, 3, L"yes"), S_OK, "put dbg through IDispatch");
+  checkHr(dispatchPut(d.p, 4, L"False"), S_OK, "put back through IDispatch");
+  check(dispatchGet(d.p, 1) == L"http://h/x.jnlp", "app through IDispatch");
+  check(dispatchGet(d.p, 3) == L"yes", "dbg through IDispatch");
+  check(dispatchGet(d.p, 4) == L"False", "back through IDispatch");
+  Text v;
+  byClsid->get_app(v.put());
+  check(v.str() == L"http://h/x.jnlp", "IDispatch and the vtable share the property");
+  check(FAILED(dispatchPut(d.p, 2, L"x")), "dispatch id 2 is not used");
+  UINT count = 0;
+  d->GetTypeInfoCount(&count);
+  check(count == 1, "one type information");
+  return 0;
+}
+
+// ---- typelib ---------------------------------------------------------------
+
+std::wstring docOf(ITypeInfo* ti, MEMBERID id, std::wstring* help) {
+  BSTR name = nullptr, doc = nullptr;
+  ti->GetDocumentation(id, &name, &doc, nullptr, nullptr);
+  std::wstring n = name ? name : L"";
+  if (help) *help = doc ? doc : L"";
+  SysFreeString(name);
+  SysFreeString(doc);
+  return n;
+}
+
+int typelib() {
+  Ptr<ITypeLib> lib;
+  checkHr(LoadRegTypeLib(LIBID_VANTORLib, 1, 0, 0, lib.put()), S_OK, "LoadRegTypeLib 1.0");
+  if (!lib.p) return 1;
+  BSTR name = nullptr, doc = nullptr;
+  lib->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
+  check(name && std::wstring(name) == L"VANTORLib", "library name");
+  check(doc && std::wstring(doc) == L"Vantor 1.0 Type Library", "library help string");
+  SysFreeString(name);
+  SysFreeString(doc);
+  TLIBATTR* la = nullptr;
+  lib->GetLibAttr(&la);
+  check(la && la->guid == LIBID_VANTORLib && la->wMajorVerNum == 1 && la->wMinorVerNum == 0,
+        "LIBID and version 1.0");
+  if (la) lib->ReleaseTLibAttr(la);
+
+  Ptr<ITypeInfo> cls;
+  checkHr(lib->GetTypeInfoOfGuid(CLSID_isInstalled, cls.put()), S_OK, "the coclass");
+  if (cls.p) {
+    std::wstring help;
+    check(docOf(cls.p, MEMBERID_NIL, &help) == L"isInstalled", "coclass name");
+    check(help == L"isInstalled Class", "coclass help string");
+    TYPEATTR* ta = nullptr;
+    cls->GetTypeAttr(&ta);
+    check(ta && (ta->wTypeFlags & TYPEFLAG_FCANCREATE) && ta->cImplTypes == 1, "creatable, one interface");
+    if (ta) cls->ReleaseTypeAttr(ta);
+    int flags = 0;
+    cls->GetImplTypeFlags(0, &flags);
+    check(flags & IMPLTYPEFLAG_FDEFAULT, "IisInstalled is the default interface");
+  }
+
+  Ptr<ITypeInfo> itf;
+  checkHr(lib->GetTypeInfoOfGuid(IID_IisInstalled, itf.put()), S_OK, "the interface");
+  if (!itf.p) return 1;
+  std::wstring help;
+  check(docOf(itf.p, MEMBERID_NIL, &help) == L"IisInstalled", "interface name");
+  check(help == L"IisInstalled Interface", "interface help string");
+  TYPEATTR* ta = nullptr;
+  itf->GetTypeAttr(&ta);
+  check(ta && (ta->wTypeFlags & TYPEFLAG_FDUAL), "the interface is dual");
+  if (ta) itf->ReleaseTypeAttr(ta);
+  ta = nullptr;
+  // the vtable part of the dual interface: its own six members after
+  // IUnknown and IDispatch
+  HREFTYPE ref = 0;
+  Ptr<ITypeInfo> vtbl;
+  checkHr(itf->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref), S_OK, "the vtable part");
+  itf->GetRefTypeInfo(ref, vtbl.put());
+  if (!vtbl.p) return 1;
+  itf.reset();
+  itf.p = vtbl.p;
+  vtbl.p = nullptr;
+  itf->GetTypeAttr(&ta);
+  check(ta && ta->typekind == TKIND_INTERFACE, "the vtable part is an interface");
+  struct Want {
+    MEMBERID id;
+    INVOKEKIND kind;
+    const wchar_t* name;
+  } want[] = {{1, INVOKE_PROPERTYGET, L"app"}, {1, INVOKE_PROPERTYPUT, L"app"},
+              {3, INVOKE_PROPERTYGET, L"dbg"}, {3, INVOKE_PROPERTYPUT, L"dbg"},
+              {4, INVOKE_PROPERTYGET, L"back"}, {4, INVOKE_PROPERTYPUT, L"back"}};
+  check(ta && ta->cFuncs == 6, "six members");
+  const int n = ta ? std::min<int>(ta->cFuncs, 6) : 0;
+  for (int i = 0; i < n; ++i) {
+    FUNCDESC* fd = nullptr;
+    itf->GetFuncDesc(static_cast<UINT>(i), &fd);
+    if (!fd) continue;
+    std::wstring fhelp;
+    const std::wstring fname = docOf(itf.p, fd->memid, &fhelp);
+    const std::string tag = "member " + std::to_string(i);
+    check(fd->memid == want[i].id, tag + " dispatch id");
+    check(fd->invkind == want[i].kind, tag + " kind");
+    check(fname == want[i].name, tag + " name");
+    check(fhelp == std::wstring(L"property ") + want[i].name, tag + " help string");
+    check(fd->callconv == CC_STDCALL && fd->elemdescFunc.tdesc.vt == VT_HRESULT,
+          tag + " HRESULT, standard calling convention");
+    check(fd->oVft == static_cast<short>((7 + i) * sizeof(void*)), tag + " slot after IDispatch");
+    itf->ReleaseFuncDesc(fd);
+  }
+  if (ta) itf->ReleaseTypeAttr(ta);
+  return 0;
+}
+
+// ---- activation ------------------------------------------------------------
+
+const char kJnlpKey[] = "JNLPFile\\Shell\\Open\\Command";
+
+struct ProbeState {
+  LONG calls = 0;
+  IUnknown* last = nullptr;
+};
+
+ProbeState probe() {
+  using ProbeFn = void(__stdcall*)(LONG*, IUnknown**);
+  ProbeState s;
+  HMODULE m = GetModuleHandleA("VantorProbe.dll");
+  auto fn = m ? reinterpret_cast<ProbeFn>(reinterpret_cast<void*>(GetProcAddress(m, "VantorProbeGoBack")))
+              : nullptr;
+  if (fn) fn(&s.calls, &s.last);
+  return s;
+}
+
+// Counts the processes started from here: the container runs in a job that
+// its children join.
+class Launches {
+ public:
+  Launches() {
+    job_ = CreateJobObjectA(nullptr, nullptr);
+    joined_ = job_ && AssignProcessToJobObject(job_, GetCurrentProcess());
+    done_ = CreateEventA(nullptr, FALSE, FALSE, "VantorFakeLauncherDone");
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    log_ = std::string(dir) + "vantor-fake-" + std::to_string(GetCurrentProcessId()) + ".log";
+    SetEnvironmentVariableA("VANTOR_FAKE_LOG", log_.c_str());
+  }
+  Launches(const Launches&) = delete;
+  Launches& operator=(const Launches&) = delete;
+  ~Launches() {
+    DeleteFileA(log_.c_str());
+    if (done_) CloseHandle(done_);
+    if (job_) CloseHandle(job_);
+  }
+  bool ready() const { return joined_ && done_; }
+  // Processes ever started in the job, the container itself not counted.
+  DWORD started() const {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+    QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &info, sizeof info,
+                              nullptr);
+    return info.TotalProcesses - 1;
+  }
+  // Waits for the fake launcher's report: its argument count and command line.
+  bool report(int& argc, std::string& line) {
+    if (WaitForSingleObject(done_, 60000) != WAIT_OBJECT_0) return false;
+    FILE* f = std::fopen(log_.c_str(), "rb");
+    if (!f) return false;
+    char buf[4096];
+    const size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = '\0';
+    char* nl = std::strchr(buf, '\n');
+    if (!nl) return false;
+    *nl = '\0';
+    argc = std::atoi(buf);
+    line = nl + 1;
+    return true;
+  }
+
+ private:
+  HANDLE job_ = nullptr;
+  HANDLE done_ = nullptr;
+  bool joined_ = false;
+  std::string log_;
+};
+
+void setRegistered(const std::string& command) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CLASSES_ROOT, kJnlpKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                 static_cast<DWORD>(command.size() + 1));
+  RegCloseKey(key);
+}
+
+struct Props {
+  const wchar_t* app = nullptr;
+  const wchar_t* dbg = nullptr;
+  const wchar_t* back = nullptr;
+};
+
+struct Outcome {
+  HRESULT hr = E_FAIL;
+  DWORD launched = 0;
+  bool wentBack = false;
+  bool backWithOwnUnknown = false;
+  int argc = 0;
+  std::string line;
+};
+
+// Creates a control in `site`, sets its properties, runs `before` and
+// activates it with `verb`; reports what happened.
+Outcome activate(Launches& launches, TestSite& site, const Props& p, LONG verb = OLEIVERB_INPLACEACTIVATE,
+                 const std::function<void(IOleObject*)>& before = {}) {
+  Outcome o;
+  Ptr<IisInstalled> c;
+  CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled, c.out());
+  if (!c.p) return o;
+  Text app(p.app), dbg(p.dbg), back(p.back);
+  if (p.app) c->put_app(app.b);
+  if (p.dbg) c->put_dbg(dbg.b);
+  if (p.back) c->put_back(back.b);
+  Ptr<IOleObject> ole;
+  c->QueryInterface(IID_IOleObject, ole.out());
+  ole->SetClientSite(&site);
+  if (before) before(ole.p);
+  const ProbeState was = probe();
+  const DWORD startedBefore = launches.started();
+  RECT pos{0, 0, 1, 1};
+  o.hr = ole->DoVerb(verb, nullptr, &site, 0, nullptr, &pos);
+  o.launched = launches.started() - startedBefore;
+  const ProbeState now = probe();
+  Ptr<IUnknown> self;
+  c->QueryInterface(IID_IUnknown, self.out());
+  o.wentBack = now.calls > was.calls;
+  o.backWithOwnUnknown = o.wentBack && now.last == self.p;
+  if (o.launched) launches.report(o.argc, o.line);
+  ole->Close(OLECLOSE_NOSAVE);
+  ole->SetClientSite(nullptr);
+  return o;
+}
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
+
+int activation(const std::string& fake) {
+  Launches launches;
+  check(launches.ready(), "a job and an event for counting launches");
+  if (!launches.ready()) return 1;
+  Ptr<IUnknown> first;
+  CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, first.out());
+  check(GetModuleHandleA("VantorProbe.dll") != nullptr, "the test build of the server is registered");
+  if (!first.p || !GetModuleHandleA("VantorProbe.dll")) return 1;
+
+  setRegistered(quoted(fake) + " \"%1\"");
+  TestSite site;
+  {
+    const Outcome o = activate(launches, site, {L"http://host/app.jnlp", nullptr, nullptr});
+    checkHr(o.hr, S_OK, "activation");
+    check(o.launched == 1, "one program started");
+    check(o.line == quoted(fake) + " http://host/app.jnlp", "command line: " + o.line);
+    check(o.argc == 2, "the launcher gets the address as one argument");
+    check(o.wentBack && o.backWithOwnUnknown, "back with the control's own IUnknown");
+    check(site.activations == 1 && site.deactivations == 1, "activated in place and deactivated at close");
+  }
+  {
+    const Outcome o = activate(launches, site, {});
+    checkHr(o.hr, S_OK, "activation with app absent");
+    check(o.launched == 0, "app absent: nothing started");
+    check(o.wentBack, "app absent: still back");
+  }
+  {
+    const Outcome o = activate(launches, site, {L"http://h/a b  c.jnlp", nullptr, L"no"});
+    check(o.launched == 1, "app with blanks: started");
+    check(o.line == quoted(fake) + " http://h/a b  c.jnlp", "app with blanks unquoted: " + o.line);
+    check(o.argc == 4, "app with blanks: several arguments");
+    check(o.wentBack, "back other than false: back");
+  }
+  for (const wchar_t* no : {L"false", L"FALSE", L"FaLsE"}) {
+    const Outcome o = activate(launches, site, {L"x", nullptr, no});
+    check(o.launched == 1, "back false: still launched");
+    check(!o.wentBack, "back " + narrow(no) + ": no navigation back");
+  }
+  for (const wchar_t* yes : {L"false ", L"", L"true"}) {
+    const Outcome o = activate(launches, site, {nullptr, nullptr, yes});
+    check(o.wentBack, "back '" + narrow(yes) + "': back");
+  }
+  {
+    const Outcome o = activate(launches, site, {L"", nullptr, nullptr});
+    check(o.launched == 1 && o.line == quoted(fake) + " ", "app empty: program and one blank");
+  }
+  for (LONG verb : {OLEIVERB_PRIMARY, OLEIVERB_SHOW, OLEIVERB_UIACTIVATE}) {
+    const Outcome o = activate(launches, site, {L"v", nullptr, nullptr}, verb);
+    check(o.hr == S_OK && o.launched == 1 && o.wentBack, "verb " + std::to_string(verb) + " activates");
+  }
+  {
+    const Outcome o = activate(launches, site, {L"x", nullptr, nullptr}, OLEIVERB_INPLACEACTIVATE,
+                               [](IOleObject* ole) { ole->Close(OLECLOSE_NOSAVE); });
+    check(o.launched == 1, "closed before activation: still launched");
+    check(!o.wentBack, "closed before activation: no navigation back");
+  }
+  {
+    // closing a changed control asks the site to save it, unless told not to
+    TestSite saving;
+    for (DWORD option : {OLECLOSE_SAVEIFDIRTY, OLECLOSE_NOSAVE}) {
+      Ptr<IOleObject> ole;
+      CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, ole.out());
+      Ptr<IisInstalled> c;
+      ole->QueryInterface(IID_IisInstalled, c.out());
+      Text app(L"x");
+      c->put_app(app.b);
+      ole->SetClientSite(&saving);
+      checkHr(ole->Close(option), S_OK, "Close");
+      ole->SetClientSite(nullptr);
+    }
+    check(saving.saves == 1, "saved at close only when asked to");
+  }
+  {
+    TestSite refusing;
+    refusing.allowInPlace = false;
+    const Outcome o = activate(launches, refusing, {L"x", nullptr, nullptr});
+    check(FAILED(o.hr), "a site that refuses in-place activation: the verb fails");
+    check(o.launched == 0 && !o.wentBack, "failed activation: nothing else happens");
+  }
+  {
+    TestSite windowed;
+    windowed.windowless = false;
+    const Outcome o = activate(launches, windowed, {L"x", nullptr, nullptr});
+    check(o.hr == S_OK && o.launched == 1 && windowed.activations == 1,
+          "an in-place site without windowless support");
+  }
+  {
+    const std::wstring longApp(300, L'a');
+    const Outcome o = activate(launches, site, {longApp.c_str(), nullptr, nullptr});
+    check(o.hr == S_OK && o.launched == 0, "an app too long for the command line: nothing started");
+    check(o.wentBack, "an app too long: still back");
+    // the longest that fits: 259 bytes with the program and the blank
+    const std::wstring fits(259 - quoted(fake).size() - 1, L'b');
+    const Outcome o2 = activate(launches, site, {fits.c_str(), nullptr, nullptr});
+    check(o2.launched == 1 && o2.line.size() == 259, "a command line of 259 bytes is started");
+    const std::wstring over(fits.size() + 1, L'b');
+    check(activate(launches, site, {over.c_str(), nullptr, nullptr}).launched == 0,
+          "a command line of 260 bytes is refused");
+  }
+  {
+    setRegistered(quoted(fake) + " \"%1\" " + std::string(300, 'x'));
+    const Outcome o = activate(launches, site, {L"x", nullptr, nullptr});
+    check(o.launched == 0 && o.wentBack, "a registered command longer than 259 bytes: refused, back");
+  }
+  {
+    std::string bare = fake;
+    setRegistered(bare + " %1");
+    const Outcome o = activate(launches, site, {L"x", nullptr, nullptr});
+    check(o.launched == 0, "a command without quotes: nothing started");
+    check(o.wentBack, "a command without quotes: still back");
+    setRegistered("\"" + fake + " %1");
+    check(activate(launches, site, {L"x", nullptr, nullptr}).launched == 0,
+          "a command with one quote: nothing started");
+  }
+  {
+    setRegistered(quoted(fake + ".missing") + " \"%1\"");
+    const Outcome o = activate(launches, site, {L"x", nullptr, nullptr});
+    check(o.hr == S_OK && o.launched == 0 && o.wentBack, "a program that does not start: back");
+  }
+  {
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "JNLPFile");
+    const Outcome o = activate(launches, site, {L"x", nullptr, nullptr});
+    check(o.hr == S_OK && o.launched == 0 && o.wentBack, "no JNLP program registered: back");
+  }
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "JNLPFile");
+  return 0;
+}
+
+// ---- the dbg box -----------------------------------------------------------
+
+struct BoxWatch {
+  HANDLE stop = nullptr;
+  int seen = 0;
+  std::string title, text;
+};
+
+DWORD WINAPI watchBoxes(void* arg) {
+  auto* w = static_cast<BoxWatch*>(arg);
+  while (WaitForSingleObject(w->stop, 50) == WAIT_TIMEOUT) {
+    HWND box = FindWindowA("#32770", "Launch Command line");
+    if (!box || !IsWindowVisible(box)) continue;
+    char title[256] = {}, text[1024] = {};
+    GetWindowTextA(box, title, sizeof title);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    w->title = title;
+    w->text = text;
+    ++w->seen;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    while (IsWindow(box) && WaitForSingleObject(w->stop, 20) == WAIT_TIMEOUT) {
+    }
+  }
+  return 0;
+}
+
+Outcome watched(Launches& launches, TestSite& site, const Props& p, BoxWatch& w) {
+  w = BoxWatch{};
+  w.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, watchBoxes, &w, 0, nullptr);
+  const Outcome o = activate(launches, site, p);
+  SetEvent(w.stop);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  CloseHandle(w.stop);
+  return o;
+}
+
+int dbgbox(const std::string& fake) {
+  Launches launches;
+  check(launches.ready(), "a job and an event for counting launches");
+  setRegistered(quoted(fake) + " \"%1\"");
+  TestSite site;
+  BoxWatch w;
+  Outcome o = watched(launches, site, {L"http://h/a.jnlp", L"", nullptr}, w);
+  check(w.seen == 1, "dbg empty: one box");
+  check(w.title == "Launch Command line", "box title: " + w.title);
+  check(w.text == quoted(fake) + " http://h/a.jnlp", "box text: " + w.text);
+  check(o.launched == 1 && o.line == w.text, "the shown command line is started after the box");
+  o = watched(launches, site, {L"http://h/a.jnlp", L"false", nullptr}, w);
+  check(w.seen == 1 && o.launched == 1, "dbg false: still a box");
+  o = watched(launches, site, {L"http://h/a.jnlp", nullptr, nullptr}, w);
+  check(w.seen == 0 && o.launched == 1, "dbg never set: no box");
+  o = watched(launches, site, {nullptr, L"", nullptr}, w);
+  check(w.seen == 0 && o.launched == 0, "app absent: no box");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "JNLPFile");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::printf("usage: vantortest regdump|server <dll>|create|typelib|activate <exe>|dbgbox <exe>\n");
+    return 2;
+  }
+  const std::string mode = argv[1];
+  if (mode == "regdump") return regdump();
+  if ((mode == "server" || mode == "activate" || mode == "dbgbox") && argc < 3) {
+    std::printf("vantortest: %s needs an argument\n", mode.c_str());
+    return 2;
+  }
+  CoInitialize(nullptr);
+  int rc = 2;
+  if (mode == "server")
+    rc = server(argv[2]);
+  else if (mode == "create")
+    rc = create();
+  else if (mode == "typelib")
+    rc = typelib();
+  else if (mode == "activate")
+    rc = activation(argv[2]);
+  else if (mode == "dbgbox")
+    rc = dbgbox(argv[2]);
+  else
+    std::printf("vantortest: unknown mode %s\n", mode.c_str());
+  CoUninitialize();
+  if (rc == 2) return 2;
+  std::printf("%s: %d checks, %d failed\n", mode.c_str(), g_checks, g_failures);
+  return rc != 0 || g_failures ? 1 : 0;
+}
