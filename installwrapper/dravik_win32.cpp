@@ -12,6 +12,9 @@ namespace {
 
 using dravik::OsVersion;
 
+// The version records the administrator check asks with, in their sizes.
+static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148);
+
 // Closes a kernel handle when it goes out of scope.
 struct HandleCloser {
   void operator()(HANDLE h) const {
@@ -197,7 +200,13 @@ class Win32System final : public dravik::System {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  Win32System system(instance);
-  const char* line = GetCommandLineA();
-  return dravik::runWrapper(line ? line : "", system);
+  try {
+    Win32System system(instance);
+    const char* line = GetCommandLineA();
+    return dravik::runWrapper(line ? line : "", system);
+  } catch (...) {
+    // Out of memory: nothing is allocated once setup has started, so setup
+    // has not been started.
+    return dravik::kExitNoSetup;
+  }
 }
