@@ -7,6 +7,7 @@
 
 #include "dravik.h"
 #include "dravikmsg.h"
+#include "english.h"
 
 namespace dravik {
 namespace {
@@ -16,18 +17,7 @@ class EnglishStrings : public Strings {
  public:
   std::string load(unsigned id, std::size_t capacity) const override {
     loads.push_back({id, capacity});
-    static const std::map<unsigned, std::string> texts = {
-        {IDS_DRAVIK_CAPTION, DRAVIK_EN_CAPTION},
-        {IDS_DRAVIK_NOT_ADMIN, DRAVIK_EN_NOT_ADMIN},
-        {IDS_DRAVIK_PROCESSOR, DRAVIK_EN_PROCESSOR},
-        {IDS_DRAVIK_MEMORY, DRAVIK_EN_MEMORY},
-        {IDS_DRAVIK_OS, DRAVIK_EN_OS},
-        {IDS_DRAVIK_WARN_HEADER, DRAVIK_EN_WARN_HEADER},
-        {IDS_DRAVIK_ERROR_HEADER, DRAVIK_EN_ERROR_HEADER},
-        {IDS_DRAVIK_WARN_TRAILER, DRAVIK_EN_WARN_TRAILER},
-        {IDS_DRAVIK_ERROR_TRAILER, DRAVIK_EN_ERROR_TRAILER},
-        {IDS_DRAVIK_SERVICE_PACK, DRAVIK_EN_SERVICE_PACK},
-    };
+    const auto& texts = test::englishTexts();
     const auto it = texts.find(id);
     if (it == texts.end() || capacity == 0) return {};
     return it->second.substr(0, capacity - 1);  // as LoadStringA cuts it
