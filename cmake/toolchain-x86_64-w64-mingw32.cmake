@@ -1,13 +1,5 @@
-# Cross build of the Windows programs as 64-bit test builds (for a Wine without 32-bit support) with mingw-w64.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build of the Windows programs as 64-bit test builds (for a Wine that
+# cannot run 32-bit programs) with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KIV_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${KIV_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${KIV_MINGW_TRIPLE}-g++)
-set(CMAKE_RC_COMPILER  ${KIV_MINGW_TRIPLE}-windres)
-set(KIV_WIDL ${KIV_MINGW_TRIPLE}-widl)
-set(CMAKE_FIND_ROOT_PATH /usr/${KIV_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
