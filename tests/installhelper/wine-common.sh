@@ -23,9 +23,29 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/helper-wine.XXXXXX")
 wwork=$(winpath "$work")
 failures=0
 
-wreg() { "$KIV_WINE_RUN" reg "$@" >/dev/null 2>&1; }
+# A reg.exe run now and then fails while the wineserver of the previous
+# program shuts down: registry seeding and clean-up try again and say so
+# when they give up, so that a test never runs on a registry it did not set.
+wreg() {
+  local attempt
+  for attempt in 1 2 3; do
+    "$KIV_WINE_RUN" reg "$@" >/dev/null 2>&1 && return 0
+    sleep 1
+  done
+  echo "reg $* failed" >&2
+  return 1
+}
 # Deletes a registry key with everything below it, if it is there.
-unreg() { "$KIV_WINE_RUN" reg delete "$1" /f >/dev/null 2>&1 || true; }
+unreg() {
+  local attempt
+  for attempt in 1 2 3; do
+    "$KIV_WINE_RUN" reg delete "$1" /f >/dev/null 2>&1 || true
+    "$KIV_WINE_RUN" reg query "$1" >/dev/null 2>&1 || return 0
+    sleep 1
+  done
+  echo "cannot delete $1" >&2
+  return 1
+}
 
 cleanup() {
   if declare -F cleanup_more >/dev/null; then cleanup_more || true; fi
