@@ -66,11 +66,14 @@ int readCommandLine(std::FILE* in, std::string& line) {
   size_t n = std::strlen(buffer);
   bool complete = n > 0 && buffer[n - 1] == '\n';
   if (!complete && !std::feof(in)) {
-    // Longer than the buffer: drop the rest of the line and refuse it.
-    int c;
-    while ((c = std::fgetc(in)) != EOF && c != '\n') {
+    // The buffer is full: the line fits only if its end comes next.
+    int c = std::fgetc(in);
+    if (c != '\n' && c != EOF) {
+      // Longer than the buffer: drop the rest of the line and refuse it.
+      while ((c = std::fgetc(in)) != EOF && c != '\n') {
+      }
+      return kCommandTooLong;
     }
-    return kCommandTooLong;
   }
   if (complete) buffer[--n] = '\0';
   if (n > 0 && buffer[n - 1] == '\r') buffer[--n] = '\0';
