@@ -170,7 +170,7 @@ std::optional<DDArray> allocDD(const char* list) {
         }
         current = pending;
         pending.clear();
-        added->ddName = kConcatenatedDDName;
+        added->ddName.emplace(kConcatenatedDDName);
       }
       traceLineL(4, dsmsg::kCurrentDDName, current.c_str());
     }
