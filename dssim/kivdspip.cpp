@@ -3,6 +3,7 @@
 #include "kivdssim.h"
 #include "kivtrace.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <new>
@@ -151,7 +152,8 @@ std::optional<DDArray> allocDD(const char* list) {
         failed = true;
         break;
       }
-      array.reserve(array.size() + 1);  // no allocation failure once the DD is allocated
+      // Room first: once the DD is allocated, adding it must not fail.
+      if (array.size() == array.capacity()) array.reserve(std::max<size_t>(16, 2 * array.size()));
       PIPPtr pip = allocDDfromPIPString(item);
       if (!pip) {
         failed = true;
