@@ -7,26 +7,7 @@ set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 exe=$build/launcher/kivjava.exe
 driver=$build/tests/windows/exitcode.exe
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-failures=0
-passes=0
-check() {  # <description> <expected substring> <text>
-  if [[ "$3" == *"$2"* ]]; then
-    echo "ok: $1"; passes=$((passes + 1))
-  else
-    echo "FAILED: $1"; echo "  expected: $2"; echo "  in: $3"; failures=$((failures + 1))
-  fi
-}
-absent() {  # <description> <unexpected substring> <text>
-  if [[ "$3" != *"$2"* ]]; then
-    echo "ok: $1"; passes=$((passes + 1))
-  else
-    echo "FAILED: $1"; echo "  unexpected: $2"; echo "  in: $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/wine_common.sh"
 marker='-00000-child-end-00000-'
 trace=$(winpath "$work/shared trace.txt")
 kivjava=$(winpath "$exe")
@@ -95,5 +76,4 @@ check "level 8: free" $'\t'"free in spawned process: A" "$text"
 begins=$(grep -c 'spawnclient_attach() begin' <<<"$text" || true)
 check "level 5: no begin line of its own" "1" "$begins"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary
