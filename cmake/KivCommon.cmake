@@ -11,6 +11,14 @@ if(KIV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer for the data-set simulation's thread tests (a separate,
+# small build: it cannot be combined with AddressSanitizer).
+option(KIV_TSAN "Build with ThreadSanitizer" OFF)
+if(KIV_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(MINGW)
   # Windows programs must run on a bare system: no mingw runtime DLLs.
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -197,6 +197,8 @@ int runMainMode(int argc, char** argv) {
 }  // namespace
 
 int runLauncher(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], msg::kSpawnSystemOption) == 0) return spawnclient_system(argc, argv);
+  if (argc > 1 && std::strcmp(argv[1], msg::kSpawnAttachOption) == 0) return spawnclient_attach(argc, argv);
   try {
     return runMainMode(argc, argv);
   } catch (const std::bad_alloc&) {

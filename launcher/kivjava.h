@@ -8,6 +8,7 @@
 #include "kivtrace.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,6 +115,19 @@ std::optional<std::string> insertRuntimeClassesInClasspath(const char* javaHome,
                                                            int level);
 
 // ---- main flow (kivjava.cpp) -------------------------------------------------
+// The spawned-client modes when argv[1] asks for one, else the main mode.
 int runLauncher(int argc, char** argv);
+
+// ---- spawned-client modes (kivspawn.cpp) ----------------------------------------
+// Missing argument positions count as empty.
+int spawnclient_system(int argc, char** argv);
+int spawnclient_attach(int argc, char** argv);
+
+// The command buffer of the system mode: 1023 characters and a terminator.
+inline constexpr size_t kSpawnCommandBufferSize = 1024;
+enum CommandRead { kCommandRead, kCommandEnd, kCommandTooLong };
+// Reads one line without its line end (LF or CR LF). A longer line than the
+// buffer holds is read to its end and refused (kCommandTooLong).
+int readCommandLine(std::FILE* in, std::string& line);
 
 }  // namespace kiv

@@ -133,6 +133,19 @@ inline constexpr const char* kDestroyingJvm = "Destroying JVM...\n";
 inline constexpr const char* kDeallocating = "Deallocating resources...\n";
 inline constexpr const char* kDone = "Done.\n";
 
+// ---- spawned-client modes ------------------------------------------------------
+inline constexpr const char* kSpawnSystemOption = "-spawnclient_system";
+inline constexpr const char* kSpawnAttachOption = "-spawnclient_attach";
+inline constexpr const char* kSpawnReturnCode = "return code from system call: %0.12d (%0.8x)\n";
+inline constexpr const char* kChildEndMarker = "-00000-child-end-00000-";
+inline constexpr const char* kSpawnSystemBegin = "spawnclient_system() begin\n";
+inline constexpr const char* kSpawnSystemCommand = "spawnclient_system(): '%s'\n";
+inline constexpr const char* kSpawnSystemEnd = "spawnclient_system() end\n";
+inline constexpr const char* kSpawnCommandTooLong = "spawnclient_system(): command line longer than %d characters refused\n";
+inline constexpr const char* kSpawnAttachArgument = "argv[%d]: %s\n";
+inline constexpr const char* kSpawnAttachBegin = "spawnclient_attach() begin\n";
+inline constexpr const char* kSpawnAttachEnd = "spawnclient_attach() end\n";
+
 }  // namespace kiv::msg
 
 #pragma GCC diagnostic pop

@@ -5,7 +5,8 @@
 #     build of the same sources for the Wine tests;
 #   - the native build with AddressSanitizer and UndefinedBehaviorSanitizer
 #     and the libFuzzer targets, whose CTest suite runs the unit tests, the
-#     end-to-end tests against the JDK, the fuzzers briefly and the Wine tests.
+#     end-to-end tests against the JDK, the fuzzers briefly and the Wine tests;
+#   - the data-set simulation's thread tests under ThreadSanitizer.
 # Installs what is missing first. KIV_BUILD_DIR moves the build trees
 # (default: build/ in the checkout).
 set -euo pipefail
@@ -39,3 +40,11 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$build/native" -j "$jobs"
 
 ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
+
+# The data-set simulation's thread tests once more under ThreadSanitizer.
+cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=Debug \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKIV_TSAN=ON >/dev/null
+cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests >/dev/null
+# (Threads that wait for the guard say so on standard output; not shown here.)
+TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/dssim/dssim_thread_tests" | grep -v '^Waiting for DD semaphore'
+echo "test.sh: all passed"

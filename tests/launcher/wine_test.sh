@@ -7,19 +7,7 @@ build=${KIV_WINDOWS_BUILD_DIR:?}
 exe=$build/launcher/kivjava.exe
 driver=$build/tests/windows/exitcode.exe
 fake=$build/tests/windows/launcher/fakejvm
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
-failures=0
-passes=0
-check() {  # <description> <expected substring> <text>
-  if [[ "$3" == *"$2"* ]]; then
-    echo "ok: $1"; passes=$((passes + 1))
-  else
-    echo "FAILED: $1"; echo "  expected: $2"; echo "  in: $3"; failures=$((failures + 1))
-  fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/wine_common.sh"
 # Output with Windows line ends removed; the exit status is not looked at
 # here (the exitcode driver shows it whole).
 run() { "$KIV_WINE_RUN" "$@" 2>&1 | tr -d '\r' || true; }
@@ -66,5 +54,4 @@ check "exit 16" "exit=16 (0x00000010)" "$out"
 out=$(run "$exe" -help || true)
 check "usage" "[options] property_file [trace_file_path]" "$out"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary

@@ -1,0 +1,22 @@
+// libFuzzer target for checkFileName: any name in host notation either is
+// refused or gives a plain file name of the current directory.
+#include "kivdssim.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string name(reinterpret_cast<const char*>(data), size);
+  std::string out;
+  int rc = kiv::checkFileName(out, name.c_str());
+  if (rc == 0) {
+    if (out.empty() || out.size() > kiv::kMaxFileNameLength) std::abort();
+    if (out.find_first_of("/\\:") != std::string::npos || out == "..") std::abort();
+  } else if (rc != kiv::kErrcodeBadFileName || !out.empty()) {
+    std::abort();
+  }
+  std::string pattern = "*" + out + "*";
+  if (rc == 0 && !kiv::wildcardMatch(pattern, out)) std::abort();
+  return 0;
+}

@@ -1,0 +1,311 @@
+// The simulated allocation service against real files in a temporary current
+// directory: generated names, the status and disposition matrix, deletion,
+// and names that must not reach outside the current directory.
+#include "dssim_fixture.h"
+
+#include <gmock/gmock.h>
+
+using namespace kiv;
+using kivtest::makePip;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+class Sim : public kivtest::DssimTest {
+ protected:
+  int alloc(PIP* p) {
+    EXPECT_EQ(dyninitL(p), 0);
+    return dynallocL(p);
+  }
+};
+
+TEST_F(Sim, GeneratedNamesCountPerProcess) {
+  std::vector<PIPPtr> pips;
+  std::vector<std::string> names;
+  for (int i = 0; i < 11; ++i) {
+    pips.push_back(makePip("????????", nullptr, 0));
+    ASSERT_EQ(alloc(pips.back().get()), 0);
+    names.push_back(*pips.back()->ddName);
+  }
+  EXPECT_EQ(names[0], "SYS00000");
+  EXPECT_EQ(names[1], "SYS00001");
+  EXPECT_EQ(names[10], "SYS0000A");
+  EXPECT_EQ(findname("DD:SYS00005"), pips[5].get());
+  for (auto& p : pips) EXPECT_EQ(dynfreeL(p.get()), 0);
+}
+
+TEST_F(Sim, GeneratedNamesRunOutAfterFiveHexDigits) {
+  countDDs = 0xFFFFF;
+  auto last = makePip("????????", nullptr, 0);
+  ASSERT_EQ(alloc(last.get()), 0);
+  EXPECT_EQ(last->ddName, "SYSFFFFF");
+  auto over = makePip("????????", nullptr, 0);
+  EXPECT_EQ(alloc(over.get()), kDynallocRefused);
+  EXPECT_EQ(over->errcode, kErrcodeNoDDName);
+  dynfreeL(last.get());
+}
+
+TEST_F(Sim, ExistingDatasetMustBeThereUnlessCreateFilesIsYes) {
+  for (int8_t status : {kStatusShr, kStatusOld, kStatusMod}) {
+    auto p = makePip("IN", "ZZ.DATA", status);
+    EXPECT_EQ(alloc(p.get()), kDynallocRefused);
+    EXPECT_EQ(p->errcode, kErrcodeDatasetNotFound);
+  }
+  setenv("KIVCREATEFILES", "yes", 1);  // lower case counts as unset
+  auto lower = makePip("IN", "ZZ.DATA", kStatusShr);
+  EXPECT_EQ(alloc(lower.get()), kDynallocRefused);
+  EXPECT_THAT(files(), IsEmpty());
+
+  setenv("KIVCREATEFILES", "YES", 1);
+  auto p = makePip("IN", "ZZ.DATA", kStatusShr, 0, nullptr, "M1");
+  EXPECT_EQ(alloc(p.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("ZZ.DATA__"));
+  EXPECT_EQ(kivtest::readFile("ZZ.DATA__"),
+            "\nThis file represents a just created empty data set.\n"
+            "It might be a HFS, PS or a PDS; any contents are ignored if HFS or PDS");
+  dynfreeL(p.get());
+
+  unsetenv("KIVCREATEFILES");
+  auto again = makePip("IN", "ZZ.DATA", kStatusOld);
+  EXPECT_EQ(alloc(again.get()), 0);
+  dynfreeL(again.get());
+}
+
+TEST_F(Sim, NewDataset) {
+  auto p = makePip("OUT", "ZZ.NEW", kStatusNew, kDispCatlg, "VOL001");
+  EXPECT_EQ(alloc(p.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("ZZ.NEW__", "ZZ.NEW__VOL001"));
+  dynfreeL(p.get());
+
+  // Already there: refused, file untouched.
+  kivtest::writeFile("ZZ.NEW__", "kept");
+  auto q = makePip("OUT", "ZZ.NEW", kStatusNew, kDispKeep);
+  EXPECT_EQ(alloc(q.get()), kDynallocRefused);
+  EXPECT_EQ(q->errcode, kErrcodeDatasetExists);
+  EXPECT_EQ(kivtest::readFile("ZZ.NEW__"), "kept");
+
+  // Without CATLG no second file.
+  auto r = makePip("OUT", "ZZ.OTHER", kStatusNew, kDispKeep, "VOL002");
+  EXPECT_EQ(alloc(r.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("ZZ.NEW__", "ZZ.NEW__VOL001", "ZZ.OTHER__VOL002"));
+  dynfreeL(r.get());
+}
+
+TEST_F(Sim, OtherStatusChecksNoFile) {
+  auto p = makePip("X", "ZZ.NONE", 0);
+  EXPECT_EQ(alloc(p.get()), 0);
+  EXPECT_THAT(files(), IsEmpty());
+  auto noName = makePip("Y", nullptr, kStatusShr);  // names no file at all
+  EXPECT_EQ(alloc(noName.get()), 0);
+  dynfreeL(p.get());
+  dynfreeL(noName.get());
+}
+
+TEST_F(Sim, PathAndSysoutFiles) {
+  setenv("KIVCREATEFILES", "YES", 1);
+  auto path = makePip("P", nullptr, kStatusShr);
+  path->pathString = "/u/zz/file";
+  EXPECT_EQ(alloc(path.get()), 0);
+  auto sysout = makePip("S", nullptr, kStatusShr);
+  sysout->sysoutName = "WRITER";
+  EXPECT_EQ(alloc(sysout.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("$u$zz$file", "WRITER__"));
+  setenv("KIVDELETEFILES", "YES", 1);
+  path->normdisp = kDispDelete;
+  dynfreeL(path.get());
+  dynfreeL(sysout.get());
+  EXPECT_THAT(files(), ElementsAre("WRITER__"));
+}
+
+// Which files each disposition deletes with KIVDELETEFILES=YES.
+class Deletion : public Sim {
+ protected:
+  void SetUp() override {
+    Sim::SetUp();
+    for (const char* f : {"ZZ.NEW__", "ZZ.NEW_M1_", "ZZ.NEW_M2_", "ZZ.NEW__VOL001", "ZZ.NEW_M1_VOL001",
+                          "ZZ.NEW_M1_VOL002", "ZZ.NEWER__", "zz.new_m3_", "ZZ.OLD__"})
+      touch(f);
+    std::filesystem::create_directory("ZZ.NEW_DIR_");
+  }
+  std::vector<std::string> freeWith(int8_t disp, const char* volser, const char* deleteFiles = "YES") {
+    if (deleteFiles) setenv("KIVDELETEFILES", deleteFiles, 1);
+    auto p = makePip("D", "ZZ.NEW", kStatusOld, disp, volser, "KEEPME");
+    EXPECT_EQ(alloc(p.get()), 0);
+    EXPECT_EQ(dynfreeL(p.get()), 0);
+    EXPECT_EQ(p->member, "KEEPME");  // restored
+    return files();
+  }
+};
+
+TEST_F(Deletion, UncatlgDeletesTheMembersWithoutVolume) {
+  EXPECT_THAT(freeWith(kDispUncatlg, "VOL001"),
+              UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEW__VOL001", "ZZ.NEW_M1_VOL001", "ZZ.NEW_M1_VOL002", "ZZ.NEWER__",
+                          "ZZ.OLD__"));
+}
+
+TEST_F(Deletion, DeleteWithVolumeDeletesThatVolumesCopies) {
+  EXPECT_THAT(freeWith(kDispDelete, "VOL001"),
+              UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEW__", "ZZ.NEW_M1_", "ZZ.NEW_M1_VOL002", "ZZ.NEW_M2_", "ZZ.NEWER__",
+                          "ZZ.OLD__", "zz.new_m3_"));
+}
+
+TEST_F(Deletion, DeleteWithoutVolumeDeletesEveryCopy) {
+  EXPECT_THAT(freeWith(kDispDelete, nullptr), UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEWER__", "ZZ.OLD__"));
+}
+
+TEST_F(Deletion, KeepCatlgAndUnsetDeleteNothing) {
+  const auto all = files();
+  EXPECT_EQ(freeWith(kDispKeep, nullptr), all);
+  EXPECT_EQ(freeWith(kDispCatlg, nullptr), all);
+  EXPECT_EQ(freeWith(kDispDelete, nullptr, "yes"), all);
+  unsetenv("KIVDELETEFILES");
+  EXPECT_EQ(freeWith(kDispDelete, nullptr, nullptr), all);
+}
+
+TEST_F(Sim, FreeingAnUnknownRecordDoesNothing) {
+  setenv("KIVDELETEFILES", "YES", 1);
+  touch("ZZ.X__");
+  auto p = makePip("D", "ZZ.X", kStatusOld, kDispDelete);
+  EXPECT_EQ(dynfreeL(p.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("ZZ.X__"));
+}
+
+TEST_F(Sim, ShellMetacharactersRunNothing) {
+  setenv("KIVCREATEFILES", "YES", 1);
+  setenv("KIVDELETEFILES", "YES", 1);
+  const std::string ds = "A&touch PWNED&echo $(touch PWNED2);`touch PWNED3`";
+  auto p = makePip("D", ds.c_str(), kStatusNew, kDispDelete);
+  EXPECT_EQ(alloc(p.get()), 0);
+  EXPECT_THAT(files(), ElementsAre(ds + "__"));
+  dynfreeL(p.get());
+  EXPECT_THAT(files(), IsEmpty());
+}
+
+TEST_F(Sim, NamesThatLeaveTheCurrentDirectoryAreRefused) {
+  setenv("KIVCREATEFILES", "YES", 1);
+  std::filesystem::create_directory("sub");
+  auto refused = [&](PIPPtr p) {
+    EXPECT_EQ(alloc(p.get()), kDynallocRefused);
+    EXPECT_EQ(p->errcode, kErrcodeBadFileName);
+  };
+  refused(makePip("D", "../ESCAPE", kStatusShr));
+  refused(makePip("D", "sub/X", kStatusShr));
+  refused(makePip("D", "sub\\X", kStatusShr));
+  refused(makePip("D", "C:X", kStatusNew));
+  refused(makePip("D", "X", kStatusShr, 0, "../V"));
+  refused(makePip("D", "X*", kStatusShr));
+  refused(makePip("D", std::string(258, 'L').c_str(), kStatusShr));  // 260 with "__"
+  auto path = makePip("D", nullptr, kStatusShr);
+  path->pathString = "..";
+  refused(std::move(path));
+  auto back = makePip("D", nullptr, kStatusShr);
+  back->pathString = "\\windows\\x";
+  refused(std::move(back));
+  EXPECT_THAT(files(), ElementsAre("sub"));
+  EXPECT_THAT(kivtest::listDir(dir_ + "/sub"), IsEmpty());
+
+  // The longest name that fits is fine.
+  auto longest = makePip("D", std::string(257, 'L').c_str(), kStatusShr);
+  EXPECT_EQ(alloc(longest.get()), 0);
+  dynfreeL(longest.get());
+}
+
+TEST_F(Sim, DeletionOfABadNameDeletesNothing) {
+  setenv("KIVDELETEFILES", "YES", 1);
+  touch("X__");
+  auto p = makePip("D", "X", 0, kDispDelete, "../*");
+  EXPECT_EQ(alloc(p.get()), 0);
+  dynfreeL(p.get());
+  EXPECT_THAT(files(), ElementsAre("X__"));
+}
+
+TEST(FileNames, MakeFileName) {
+  std::string out;
+  auto p = makePip("D", "ZZ.LOAD", 0, 0, "VOL001", "MOD1");
+  EXPECT_EQ(makeFileName(out, *p, 1), 0);
+  EXPECT_EQ(out, "ZZ.LOAD_MOD1_VOL001");
+  makeFileName(out, *p, 0);
+  EXPECT_EQ(out, "ZZ.LOAD__VOL001");
+  p->volser.reset();
+  makeFileName(out, *p, 0);
+  EXPECT_EQ(out, "ZZ.LOAD__");
+  PIP none;
+  EXPECT_EQ(makeFileName(out, none, 1), 0);
+  EXPECT_EQ(out, "");
+}
+
+TEST(FileNames, CheckFileName) {
+  std::string out;
+  EXPECT_EQ(checkFileName(out, "//'ZZ.SRC(MEMBER1)'"), 0);
+  EXPECT_EQ(out, "ZZ.SRC_MEMBER1_");
+  checkFileName(out, "//'ZZ.DATA'");
+  EXPECT_EQ(out, "ZZ.DATA__");
+  checkFileName(out, "/u/zz/a.txt");
+  EXPECT_EQ(out, "$u$zz$a.txt");
+  EXPECT_EQ(checkFileName(out, "//'"), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, "//'A(B"), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, "//'A\\..\\B'"), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, ".."), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, ""), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, std::string(260, 'x').c_str()), kErrcodeBadFileName);
+  EXPECT_EQ(checkFileName(out, std::string(259, 'x').c_str()), 0);
+}
+
+TEST(FileNames, Wildcards) {
+  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW__"));
+  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "zz.new_m_"));
+  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_*", "ZZ.NEW_A_B_C"));
+  EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW_A_B"));
+  EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEWER__"));
+  EXPECT_FALSE(wildcardMatch("A?", "AB"));  // only '*' is a wildcard
+}
+
+TEST_F(Sim, FindnameNeedsTheDDPrefix) {
+  auto p = makePip("INDD1", nullptr, 0);
+  ASSERT_EQ(alloc(p.get()), 0);
+  EXPECT_EQ(findname("DD:INDD1"), p.get());
+  EXPECT_EQ(findname("DD"), nullptr);
+  EXPECT_EQ(findname("DD:"), nullptr);
+  EXPECT_EQ(findname("XX:INDD1"), nullptr);
+  EXPECT_EQ(findname(nullptr), nullptr);
+  dynfreeL(p.get());
+  EXPECT_EQ(findname("DD:INDD1"), nullptr);
+}
+
+TEST_F(Sim, Svc99TracesAtAnyLevel) {
+  kivtest::dssimTrace.tracelevel = 0;
+  RequestBlock rb = makeConcatenateRequest("A", "B");
+  EXPECT_EQ(svc99(rb), 0);
+  auto t = traced();
+  ASSERT_EQ(t.size(), 1u);
+  EXPECT_THAT(t[0], ::testing::StartsWith("Called SVC99 with textunit pointer "));
+}
+
+TEST(Utilities, RunUtilityTraces) {
+  const std::string file = kivtest::makeTempDir("util") + "/trace";
+  kivtest::dssimTrace.tracefile = file;
+  kivtest::dssimTrace.tracelevel = 1;
+  EXPECT_EQ(runUtility("UTIL1", "", ""), 0);
+  EXPECT_EQ(runUtility("UTIL1", "LIST", "MYLIB"), 0);
+  kivtest::dssimTrace.tracelevel = 0;
+  runUtility("QUIET", "", "");
+  kivtest::dssimTrace.tracefile.clear();
+  std::vector<std::string> t;
+  for (const auto& l : kivtest::lines(kivtest::readFile(file))) t.push_back(l.substr(20));
+  EXPECT_THAT(t, ElementsAre("\tATTACH='UTIL1   '    ", "\tMVS would have called the utility 'UTIL1   ' now.",
+                             "\tATTACH return code=00000000",
+                             "\tATTACH='UTIL1   '  (PARM='LIST')  (STEPLIB='MYLIB   ')",
+                             "\tMVS would have called the utility 'UTIL1   ' now.", "\tATTACH return code=00000000"));
+  std::filesystem::remove_all(std::filesystem::path(file).parent_path());
+  EXPECT_EQ(testAPF(), 0);
+}
+
+TEST(Utilities, Fileexists) {
+  EXPECT_EQ(fileexists("/"), 1);
+  EXPECT_EQ(fileexists("/nonexistent/file"), 0);
+  EXPECT_EQ(fileexists(nullptr), 0);
+}
+
+}  // namespace
