@@ -56,18 +56,18 @@ jfieldID getFieldId(JNIEnv* env, jclass cls, const char* name, const char* signa
 jint getInteger(JNIEnv* env, jobject object, jclass cls, const char* name) {
   jint value = 0;
   if (jfieldID id = instanceField(env, object, cls, name, umsg::kSigInt)) value = env->GetIntField(object, id);
-  traceLineL(kFields, umsg::kGetInteger, shown(name), value, static_cast<unsigned>(value));
+  traceLineL(kFields, umsg::kGetInteger, shown(name), static_cast<int>(value), static_cast<unsigned>(value));
   return value;
 }
 
 void setInteger(JNIEnv* env, jobject object, jclass cls, const char* name, jint value) {
   if (jfieldID id = instanceField(env, object, cls, name, umsg::kSigInt)) env->SetIntField(object, id, value);
-  traceLineL(kFields, umsg::kSetInteger, shown(name), value, static_cast<unsigned>(value));
+  traceLineL(kFields, umsg::kSetInteger, shown(name), static_cast<int>(value), static_cast<unsigned>(value));
 }
 
 void setStaticInteger(JNIEnv* env, jclass cls, const char* name, jint value) {
   if (jfieldID id = getFieldId(env, cls, name, umsg::kSigInt, true)) env->SetStaticIntField(cls, id, value);
-  traceLineL(kFields, umsg::kSetStaticInteger, shown(name), value, static_cast<unsigned>(value));
+  traceLineL(kFields, umsg::kSetStaticInteger, shown(name), static_cast<int>(value), static_cast<unsigned>(value));
 }
 
 int getBoolean(JNIEnv* env, jobject object, jclass cls, const char* name) {
@@ -88,7 +88,7 @@ void setBoolean(JNIEnv* env, jobject object, jclass cls, const char* name, int v
 jbyte getByte(JNIEnv* env, jobject object, jclass cls, const char* name) {
   jbyte value = 0;
   if (jfieldID id = instanceField(env, object, cls, name, umsg::kSigByte)) value = env->GetByteField(object, id);
-  traceLineL(kFields, umsg::kGetByte, shown(name), value, static_cast<unsigned>(value));
+  traceLineL(kFields, umsg::kGetByte, shown(name), static_cast<int>(value), static_cast<unsigned>(value));
   return value;
 }
 

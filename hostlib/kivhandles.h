@@ -11,6 +11,8 @@
 // lets go of it.
 #pragma once
 
+#include "kivlock.h"
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -93,7 +95,7 @@ class HandleTable {
     return static_cast<long>(slot);
   }
 
-  mutable std::mutex mutex_;
+  mutable platform::Mutex mutex_;
   std::vector<Slot> slots_;
   std::vector<std::uint32_t> free_;
   std::size_t count_ = 0;

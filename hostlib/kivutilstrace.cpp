@@ -1,6 +1,7 @@
 // The library's trace state and the two trace functions that the shared code
 // writes through. One mutex guards the state, so a line is never written
 // while another thread replaces the file name.
+#include "kivlock.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -11,7 +12,7 @@
 namespace kiv::utils {
 namespace {
 
-std::mutex traceMutex;
+platform::Mutex traceMutex;
 TraceState traceState;  // guarded by traceMutex
 
 // Writes one line when a file is set and, for a gated line, the level is
