@@ -122,4 +122,24 @@ TEST_P(FrameE2e, LibraryFoundThroughTheLibraryPath) {
   expectSuitePassed(r);
 }
 
+TEST_P(FrameE2e, DemoUsesTheLibrary) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  kivtest::writeFile(dir_ + "/demo.properties", "kiv.application=com.zov.kiv.demo.Demo\n"
+                                                "demo.greeting=Hello from the host\nkiv.library=" + kLibrary + "\n");
+  auto r = kivjava({"demo.properties", "-t", "tr"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("kivutils library version 0xA047 (as expected)\n"
+                               "User id: name=TESTUSER uid=0 gid=0 dir=/u/home shell=SH\n"
+                               "Wrote one line through kivutils into the trace file tr/"));
+  EXPECT_THAT(traceText(), HasSubstr("   Demo: Hello from the host\n"));
+}
+
+TEST_P(FrameE2e, DemoWithoutTheLibraryCarriesOn) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  kivtest::writeFile(dir_ + "/demo.properties", "kiv.application=com.zov.kiv.demo.Demo\n");
+  auto r = kivjava({"demo.properties"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("kivutils library not loaded: "));
+}
+
 }  // namespace
