@@ -1,6 +1,7 @@
 // The frame through kivjava and a real JVM: a Java test suite calls every
 // native method; this test checks its verdicts, the trace file it wrote, and
 // the same run under -Xcheck:jni.
+#include "frame_lines.h"
 #include "process.h"
 
 #include <gmock/gmock.h>
@@ -87,22 +88,11 @@ TEST_P(FrameE2e, EveryMethodWithItsTraceLines) {
   for (const std::string& l : lines) (l.rfind("frame: thread ", 0) == 0 ? threads : rest).push_back(l);
   EXPECT_EQ(threads.size(), 200u) << "no line lost or torn";
   for (const std::string& l : threads) EXPECT_TRUE(std::regex_match(l, std::regex(R"(frame: thread \d line \d+)"))) << l;
-  EXPECT_THAT(rest, ElementsAreArray<std::string>({
-                        "frame: at level 3",
-                        "Set trace level 9",
-                        "getUserIdN() begin",
-                        "\tUser Id: TESTUSER",
-                        "\t\t\tsetStaticString()  : cvPW_name=\"TESTUSER\"",
-                        "\t\t\tsetStaticInteger() : cvPW_uid=0 (0x0)",
-                        "\t\t\tsetStaticInteger() : cvPW_gid=0 (0x0)",
-                        "\t\t\tsetStaticString()  : cvPW_dir=\"/u/home\"",
-                        "\t\t\tsetStaticString()  : cvPW_shell=\"SH\"",
-                        "getUserIdN() end (rc=0)",
-                        "Set trace level 3",
-                        "\t\t\tGetString() : ****** null String ******",
-                        "frame: gr\xc3\xbc\xc3\x9f \xe2\x82\xac",
-                        "\t\t\tGetString() : ****** null String ******",
-                    }));
+  EXPECT_THAT(rest, ElementsAreArray(kivtest::joined({{"frame: at level 3", "Set trace level 9"},
+                                                     kivtest::kGetUserIdLines,
+                                                     {"Set trace level 3", kivtest::kNullStringLine,
+                                                      "frame: gr\xc3\xbc\xc3\x9f \xe2\x82\xac",
+                                                      kivtest::kNullStringLine}})));
   EXPECT_THAT(rest, Not(Contains("frame: above the level")));
   EXPECT_THAT(rest, Not(Contains("frame: after stop")));
 }

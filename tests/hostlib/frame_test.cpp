@@ -4,6 +4,7 @@
 #include "com_zov_kiv_host_KivHostUtilities.h"
 #include "com_zov_kiv_host_KivJava.h"
 #include "fakejni.h"
+#include "frame_lines.h"
 #include "kivjnicall.h"
 #include "kivutils.h"
 #include "test_trace.h"
@@ -16,6 +17,7 @@
 #include <stdexcept>
 
 using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 namespace ku = kiv::utils;
 
@@ -131,12 +133,7 @@ TEST_F(Frame, UserIdFieldsAndTrace) {
   EXPECT_EQ(fake_.staticValue(java_, "cvPW_gid").i, 0);
   EXPECT_EQ(fake_.staticValue(java_, "cvPW_dir").s, "/u/home");
   EXPECT_EQ(fake_.staticValue(java_, "cvPW_shell").s, "SH");
-  EXPECT_THAT(trace.lines(), ElementsAre("getUserIdN() begin", "\tUser Id: TESTUSER",
-                                         "\t\t\tsetStaticString()  : cvPW_name=\"TESTUSER\"",
-                                         "\t\t\tsetStaticInteger() : cvPW_uid=0 (0x0)",
-                                         "\t\t\tsetStaticInteger() : cvPW_gid=0 (0x0)",
-                                         "\t\t\tsetStaticString()  : cvPW_dir=\"/u/home\"",
-                                         "\t\t\tsetStaticString()  : cvPW_shell=\"SH\"", "getUserIdN() end (rc=0)"));
+  EXPECT_THAT(trace.lines(), ElementsAreArray(kivtest::kGetUserIdLines));
 }
 
 TEST_F(Frame, UserIdAtLevelOne) {

@@ -4,6 +4,7 @@
 //   kivutils_wine.exe <kivutils.dll> <trace file>
 // Prints "ok: ..." or "FAILED: ..." per check; exits with the failure count.
 #include "fakejni.h"
+#include "frame_lines.h"
 
 #include <windows.h>
 
@@ -101,19 +102,8 @@ int main(int argc, char** argv) {
   check("local references released", fake.localRefsHeld() == 0);
   check("no JNI call with an exception pending", fake.callsWithExceptionPending == 0);
 
-  std::vector<std::string> expected = {
-      "wine line",
-      "\t\t\tGetString() : ****** null String ******",
-      "getUserIdN() begin",
-      "\tUser Id: TESTUSER",
-      "\t\t\tsetStaticString()  : cvPW_name=\"TESTUSER\"",
-      "\t\t\tsetStaticInteger() : cvPW_uid=0 (0x0)",
-      "\t\t\tsetStaticInteger() : cvPW_gid=0 (0x0)",
-      "\t\t\tsetStaticString()  : cvPW_dir=\"/u/home\"",
-      "\t\t\tsetStaticString()  : cvPW_shell=\"SH\"",
-      "getUserIdN() end (rc=0)",
-      "Set trace level 3",
-  };
+  std::vector<std::string> expected = kivtest::joined(
+      {{"wine line", kivtest::kNullStringLine}, kivtest::kGetUserIdLines, {"Set trace level 3"}});
   std::vector<std::string> lines = traceLines(argv[2]);
   check("trace lines", lines == expected, std::to_string(lines.size()) + " lines");
   for (const std::string& l : lines) std::printf("  trace: %s\n", l.c_str());
