@@ -23,6 +23,19 @@ jfieldID instanceField(JNIEnv* env, jobject object, jclass cls, const char* name
   return getFieldId(env, cls, name, signature, false);
 }
 
+// A new String of text (null for a null text). When the VM has no memory
+// for it, the field keeps its value: the OutOfMemoryError is traced and
+// cleared, so the method carries on without a pending exception.
+jstring newString(JNIEnv* env, const char* text) {
+  if (!text) return nullptr;
+  jstring string = env->NewStringUTF(text);
+  if (!string) {
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    traceLineL(kResults, umsg::kNewStringMemory, text);
+  }
+  return string;
+}
+
 }  // namespace
 
 LocalRef<jclass> classOf(JNIEnv* env, jobject object) {
@@ -104,16 +117,16 @@ CString getString(JNIEnv* env, jobject object, jclass cls, const char* name) {
 
 void setString(JNIEnv* env, jobject object, jclass cls, const char* name, const char* text) {
   if (jfieldID id = instanceField(env, object, cls, name, umsg::kSigString)) {
-    LocalRef<jstring> string(env, text ? env->NewStringUTF(text) : nullptr);
-    env->SetObjectField(object, id, string.get());
+    LocalRef<jstring> string(env, newString(env, text));
+    if (string || !text) env->SetObjectField(object, id, string.get());
   }
   traceLineL(kFields, umsg::kSetString, shown(name), shown(text));
 }
 
 void setStaticString(JNIEnv* env, jclass cls, const char* name, const char* text) {
   if (jfieldID id = getFieldId(env, cls, name, umsg::kSigString, true)) {
-    LocalRef<jstring> string(env, text ? env->NewStringUTF(text) : nullptr);
-    env->SetStaticObjectField(cls, id, string.get());
+    LocalRef<jstring> string(env, newString(env, text));
+    if (string || !text) env->SetStaticObjectField(cls, id, string.get());
   }
   traceLineL(kFields, umsg::kSetStaticString, shown(name), shown(text));
 }

@@ -58,6 +58,7 @@ inline constexpr const char* kNullText = "<null>";
 inline constexpr const char* kGetStringMemory = "\t\t\tGetString() : ****** memory allocation error '%s' ******\n";
 // A null String where a text was expected.
 inline constexpr const char* kGetStringNull = "\t\t\tGetString() : ****** null String ******\n";
+inline constexpr const char* kNewStringMemory = "\t\t\tNewStringUTF() : ****** memory allocation error '%s' ******\n";
 inline constexpr const char* kFieldNotFound = "\t\t\t****** Field not found '%s' (%s) ******\n";
 inline constexpr const char* kFieldMemory = "\t\t\t****** Memory error during get field '%s' (%s) ******\n";
 

@@ -70,8 +70,13 @@ void JNICALL SetStaticObjectField(JNIEnv* env, jclass c, jfieldID id, jobject v)
   statics(env, c, id, kString).s = textOf(v);
 }
 jstring JNICALL NewStringUTF(JNIEnv* env, const char* utf) {
-  FakeJni::of(env).call();
-  return FakeJni::of(env).newLocalString(utf);
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (fake.failNewString) {
+    fake.exceptionPending = true;  // OutOfMemoryError
+    return nullptr;
+  }
+  return fake.newLocalString(utf);
 }
 const char* JNICALL GetStringUTFChars(JNIEnv* env, jstring s, jboolean* isCopy) {
   FakeJni& fake = FakeJni::of(env);

@@ -76,6 +76,7 @@ class FakeJni {
   // ---- failures to simulate ---------------------------------------------------
   bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)
   bool throwInUtfChars = false;    // GetStringUTFChars throws std::bad_alloc
+  bool failNewString = false;      // NewStringUTF returns null (out of memory)
 
   // ---- used by the function table ----------------------------------------------
   static FakeJni& of(JNIEnv* env);

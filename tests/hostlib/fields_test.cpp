@@ -140,6 +140,28 @@ TEST_F(Fields, LongNamesAreCopiedWhole) {
   EXPECT_EQ(ku::getInteger(env(), obj_, cls_, name.c_str()), 42);
 }
 
+TEST_F(Fields, StringThatCannotBeMadeLeavesTheFieldAndNoException) {
+  kivtest::TraceFile trace(1);
+  fake_.value(obj_, "ivDDName").s = "OLD";
+  fake_.failNewString = true;
+  ku::setString(env(), obj_, cls_, "ivDDName", "NEW");
+  ku::setStaticString(env(), cls_, "title", "T");
+  EXPECT_EQ(fake_.value(obj_, "ivDDName").s, "OLD");
+  EXPECT_EQ(fake_.staticValue(cls_, "title").s, std::nullopt);
+  EXPECT_FALSE(fake_.exceptionPending);
+  EXPECT_THAT(trace.lines(), ElementsAre("\t\t\tNewStringUTF() : ****** memory allocation error 'NEW' ******",
+                                         "\t\t\tNewStringUTF() : ****** memory allocation error 'T' ******"));
+}
+
+TEST_F(Fields, ClassOfAnObject) {
+  {
+    auto cls = ku::classOf(env(), obj_);
+    EXPECT_EQ(cls.get(), cls_);
+    EXPECT_EQ(fake_.localRefsHeld(), 1u);
+  }
+  EXPECT_FALSE(ku::classOf(env(), nullptr));
+}
+
 TEST_F(Fields, GetStringCopiesAndReleases) {
   auto copy = ku::GetString(env(), fake_.string("h\xc3\xa9llo"));
   EXPECT_STREQ(copy.get(), "h\xc3\xa9llo");
