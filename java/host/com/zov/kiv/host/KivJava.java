@@ -14,8 +14,25 @@ public final class KivJava {
     /** The application run when the property file names none. */
     public static final String DEFAULT_APPLICATION = "com.zov.kiv.demo.Demo";
 
+    /** The user's name, set by {@link #getUserIdN}. */
+    public static String cvPW_name;
+    /** The user's id, set by {@link #getUserIdN}. */
+    public static int cvPW_uid;
+    /** The user's group id, set by {@link #getUserIdN}. */
+    public static int cvPW_gid;
+    /** The user's home directory, set by {@link #getUserIdN}. */
+    public static String cvPW_dir;
+    /** The user's shell, set by {@link #getUserIdN}. */
+    public static String cvPW_shell;
+
     private KivJava() {
     }
+
+    /** The kivutils library's version: 0xA047. */
+    public static native int checkLibraryVersionN();
+
+    /** Sets the five cvPW_ fields to the host user's entry; always 0. */
+    public static native int getUserIdN();
 
     /** Called by the launcher with an empty array; the result is its exit code. */
     public static int kiv_main(String[] args) {

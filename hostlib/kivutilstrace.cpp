@@ -1,0 +1,94 @@
+// The library's trace state and the two trace functions that the shared code
+// writes through. One mutex guards the state, so a line is never written
+// while another thread replaces the file name.
+#include "kivlock.h"
+#include "kivtrace.h"
+#include "kivutils.h"
+#include "kivutilsmsg.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace kiv::utils {
+namespace {
+
+platform::Mutex traceMutex;
+TraceState traceState;  // guarded by traceMutex
+
+// Writes one line when a file is set and, for a gated line, the level is
+// above the threshold. Never throws.
+void writeLine(bool gated, int threshold, const char* fmt, va_list args) noexcept {
+  try {
+    std::lock_guard lock(traceMutex);
+    if (!traceState.active() || (gated && traceState.tracelevel <= threshold)) return;
+    appendTraceLine(traceState, fmt, args);
+  } catch (...) {
+    // A line that cannot be written is dropped, as when the file cannot be opened.
+  }
+}
+
+}  // namespace
+
+int initTrace(const char* path, int level) {
+  std::lock_guard lock(traceMutex);
+  traceState.tracefile = path ? path : "";
+  traceState.tracelevel = level;
+  std::FILE* f = traceState.active() ? std::fopen(traceState.tracefile.c_str(), "a") : nullptr;
+  if (!f) {
+    traceState.tracefile.clear();
+    traceState.tracelevel = 0;
+    return -1;
+  }
+  std::fclose(f);
+  return 0;
+}
+
+void setTraceLevel(int level) {
+  std::unique_lock lock(traceMutex);
+  bool announce = traceState.active() && (traceState.tracelevel >= 8 || level >= 8);
+  lock.unlock();
+  if (announce) kiv::traceLine(umsg::kSetTraceLevel, level);
+  lock.lock();
+  traceState.tracelevel = level;
+}
+
+void stopTrace() {
+  std::lock_guard lock(traceMutex);
+  traceState.tracefile.clear();
+  traceState.tracelevel = 0;
+}
+
+int traceLevel() {
+  std::lock_guard lock(traceMutex);
+  return traceState.tracelevel;
+}
+
+bool traceActive() {
+  std::lock_guard lock(traceMutex);
+  return traceState.active();
+}
+
+std::string traceFile() {
+  std::lock_guard lock(traceMutex);
+  return traceState.tracefile;
+}
+
+}  // namespace kiv::utils
+
+namespace kiv {
+
+void traceLine(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  utils::writeLine(false, 0, fmt, args);
+  va_end(args);
+}
+
+void traceLineL(int threshold, const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  utils::writeLine(true, threshold, fmt, args);
+  va_end(args);
+}
+
+}  // namespace kiv

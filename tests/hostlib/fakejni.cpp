@@ -1,0 +1,181 @@
+#include "fakejni.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace kivtest {
+namespace {
+
+FakeField* fieldOf(jfieldID id) { return reinterpret_cast<FakeField*>(id); }
+jfieldID idOf(const FakeField* f) { return reinterpret_cast<jfieldID>(const_cast<FakeField*>(f)); }
+FakeObject* objectOf(jobject o) { return static_cast<FakeObject*>(o); }
+FakeClass* classOf(jclass c) { return static_cast<FakeClass*>(c); }
+
+jfieldID lookup(JNIEnv* env, jclass cls, const char* name, const char* sig, bool isStatic) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  auto it = classOf(cls)->fields.find(name);
+  if (it == classOf(cls)->fields.end() || it->second.signature != sig || it->second.isStatic != isStatic) {
+    fake.exceptionPending = true;  // NoSuchFieldError
+    ++fake.missingFieldLookups;
+    return nullptr;
+  }
+  return idOf(&it->second);
+}
+
+// The value of an instance field, checking its signature as -Xcheck:jni does.
+FakeValue& instance(JNIEnv* env, jobject o, jfieldID id, const char* sig) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (!o || fieldOf(id)->isStatic || fieldOf(id)->signature != sig) throw std::logic_error("field type mismatch");
+  return objectOf(o)->values[fieldOf(id)];
+}
+
+FakeValue& statics(JNIEnv* env, jclass c, jfieldID id, const char* sig) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (!fieldOf(id)->isStatic || fieldOf(id)->signature != sig) throw std::logic_error("field type mismatch");
+  return classOf(c)->statics[fieldOf(id)];
+}
+
+std::optional<std::string> textOf(jobject s) {
+  if (!s) return std::nullopt;
+  return static_cast<FakeString*>(s)->text;
+}
+
+constexpr const char* kString = "Ljava/lang/String;";
+
+jclass JNICALL GetObjectClass(JNIEnv* env, jobject o) {
+  FakeJni::of(env).call();
+  return static_cast<jclass>(FakeJni::of(env).local(objectOf(o)->cls));
+}
+jfieldID JNICALL GetFieldID(JNIEnv* env, jclass c, const char* n, const char* s) { return lookup(env, c, n, s, false); }
+jfieldID JNICALL GetStaticFieldID(JNIEnv* env, jclass c, const char* n, const char* s) {
+  return lookup(env, c, n, s, true);
+}
+jint JNICALL GetIntField(JNIEnv* env, jobject o, jfieldID id) { return instance(env, o, id, "I").i; }
+void JNICALL SetIntField(JNIEnv* env, jobject o, jfieldID id, jint v) { instance(env, o, id, "I").i = v; }
+jboolean JNICALL GetBooleanField(JNIEnv* env, jobject o, jfieldID id) { return instance(env, o, id, "Z").z; }
+void JNICALL SetBooleanField(JNIEnv* env, jobject o, jfieldID id, jboolean v) { instance(env, o, id, "Z").z = v; }
+jbyte JNICALL GetByteField(JNIEnv* env, jobject o, jfieldID id) { return instance(env, o, id, "B").b; }
+jobject JNICALL GetObjectField(JNIEnv* env, jobject o, jfieldID id) {
+  const auto& s = instance(env, o, id, kString).s;
+  return s ? FakeJni::of(env).newLocalString(*s) : nullptr;
+}
+void JNICALL SetObjectField(JNIEnv* env, jobject o, jfieldID id, jobject v) {
+  instance(env, o, id, kString).s = textOf(v);
+}
+void JNICALL SetStaticIntField(JNIEnv* env, jclass c, jfieldID id, jint v) { statics(env, c, id, "I").i = v; }
+void JNICALL SetStaticObjectField(JNIEnv* env, jclass c, jfieldID id, jobject v) {
+  statics(env, c, id, kString).s = textOf(v);
+}
+jstring JNICALL NewStringUTF(JNIEnv* env, const char* utf) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (fake.failNewString) {
+    fake.exceptionPending = true;  // OutOfMemoryError
+    return nullptr;
+  }
+  return fake.newLocalString(utf);
+}
+const char* JNICALL GetStringUTFChars(JNIEnv* env, jstring s, jboolean* isCopy) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (fake.throwInUtfChars) throw std::bad_alloc();
+  if (fake.failUtfChars) {
+    fake.exceptionPending = true;  // OutOfMemoryError
+    return nullptr;
+  }
+  if (isCopy) *isCopy = JNI_FALSE;
+  ++fake.utfCharsHeld_;
+  return static_cast<FakeString*>(s)->text.c_str();
+}
+void JNICALL ReleaseStringUTFChars(JNIEnv* env, jstring, const char*) {
+  // Allowed with an exception pending.
+  --FakeJni::of(env).utfCharsHeld_;
+}
+void JNICALL DeleteLocalRef(JNIEnv* env, jobject ref) { FakeJni::of(env).deleteLocal(ref); }
+jboolean JNICALL ExceptionCheck(JNIEnv* env) { return FakeJni::of(env).exceptionPending ? JNI_TRUE : JNI_FALSE; }
+void JNICALL ExceptionClear(JNIEnv* env) { FakeJni::of(env).exceptionPending = false; }
+
+}  // namespace
+
+FakeJni::FakeJni() {
+  table_.reserved0 = this;
+  table_.GetObjectClass = GetObjectClass;
+  table_.GetFieldID = GetFieldID;
+  table_.GetStaticFieldID = GetStaticFieldID;
+  table_.GetIntField = GetIntField;
+  table_.SetIntField = SetIntField;
+  table_.GetBooleanField = GetBooleanField;
+  table_.SetBooleanField = SetBooleanField;
+  table_.GetByteField = GetByteField;
+  table_.GetObjectField = GetObjectField;
+  table_.SetObjectField = SetObjectField;
+  table_.SetStaticIntField = SetStaticIntField;
+  table_.SetStaticObjectField = SetStaticObjectField;
+  table_.NewStringUTF = NewStringUTF;
+  table_.GetStringUTFChars = GetStringUTFChars;
+  table_.ReleaseStringUTFChars = ReleaseStringUTFChars;
+  table_.DeleteLocalRef = DeleteLocalRef;
+  table_.ExceptionCheck = ExceptionCheck;
+  table_.ExceptionClear = ExceptionClear;
+  env_.functions = &table_;
+}
+
+FakeJni& FakeJni::of(JNIEnv* env) { return *static_cast<FakeJni*>(env->functions->reserved0); }
+
+void FakeJni::call() {
+  if (exceptionPending) ++callsWithExceptionPending;
+}
+
+FakeClass* FakeJni::defineClass(const std::string& name) {
+  classes_.push_back(std::make_unique<FakeClass>());
+  classes_.back()->name = name;
+  return classes_.back().get();
+}
+
+void FakeJni::declare(FakeClass* cls, const std::string& name, const std::string& signature, bool isStatic) {
+  cls->fields[name] = FakeField{name, signature, isStatic};
+}
+
+FakeObject* FakeJni::newObject(FakeClass* cls) {
+  objects_.push_back(std::make_unique<FakeObject>());
+  objects_.back()->cls = cls;
+  return objects_.back().get();
+}
+
+jstring FakeJni::string(const std::string& text) {
+  strings_.push_back(std::make_unique<FakeString>());
+  strings_.back()->text = text;
+  return strings_.back().get();
+}
+
+FakeValue& FakeJni::value(FakeObject* object, const std::string& name) {
+  return object->values[&object->cls->fields.at(name)];
+}
+
+FakeValue& FakeJni::staticValue(FakeClass* cls, const std::string& name) {
+  return cls->statics[&cls->fields.at(name)];
+}
+
+jobject FakeJni::local(jobject ref) {
+  if (ref) locals_.insert(ref);
+  return ref;
+}
+
+FakeString* FakeJni::newLocalString(const std::string& text) {
+  auto* s = static_cast<FakeString*>(string(text));
+  local(s);
+  return s;
+}
+
+void FakeJni::deleteLocal(jobject ref) {
+  auto it = locals_.find(ref);
+  if (it == locals_.end())
+    ++badDeletes;
+  else
+    locals_.erase(it);
+}
+
+}  // namespace kivtest

@@ -1,0 +1,98 @@
+// A stand-in for the parts of the JNI function table that kivutils uses:
+// classes with declared fields, objects, Strings and local references. Tests
+// drive the library's native methods through it without a VM, on Linux and
+// as a Windows program under Wine. Like the VM, a lookup of a missing field
+// raises a pending exception, and every JNI call made while one is pending
+// is counted (what -Xcheck:jni reports).
+#pragma once
+
+#include <jni.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kivtest {
+
+struct FakeString : _jstring {
+  std::string text;
+};
+
+struct FakeField {
+  std::string name;
+  std::string signature;
+  bool isStatic = false;
+};
+
+// One value of a field: the member that matches the field's signature.
+struct FakeValue {
+  jint i = 0;
+  jboolean z = 0;
+  jbyte b = 0;
+  std::optional<std::string> s;  // String fields: nullopt is null
+};
+
+struct FakeClass : _jclass {
+  std::string name;
+  std::map<std::string, FakeField> fields;  // by name
+  std::map<const FakeField*, FakeValue> statics;
+};
+
+struct FakeObject : _jobject {
+  FakeClass* cls = nullptr;
+  std::map<const FakeField*, FakeValue> values;
+};
+
+class FakeJni {
+ public:
+  FakeJni();
+  FakeJni(const FakeJni&) = delete;
+  FakeJni& operator=(const FakeJni&) = delete;
+
+  JNIEnv* env() { return &env_; }
+
+  FakeClass* defineClass(const std::string& name);
+  // Declares a field ("I", "Z", "B" or "Ljava/lang/String;").
+  void declare(FakeClass* cls, const std::string& name, const std::string& signature, bool isStatic = false);
+  FakeObject* newObject(FakeClass* cls);
+  // A String that the test passes in (not a local reference of the library).
+  jstring string(const std::string& text);
+
+  // Field values by name (the field must be declared).
+  FakeValue& value(FakeObject* object, const std::string& name);
+  FakeValue& staticValue(FakeClass* cls, const std::string& name);
+
+  // ---- what the library did ---------------------------------------------------
+  bool exceptionPending = false;
+  int callsWithExceptionPending = 0;  // JNI calls made while an exception was pending
+  int missingFieldLookups = 0;
+  int utfCharsHeld() const { return utfCharsHeld_; }
+  std::size_t localRefsHeld() const { return locals_.size(); }
+  int badDeletes = 0;  // DeleteLocalRef of something that is no local reference
+
+  // ---- failures to simulate ---------------------------------------------------
+  bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)
+  bool throwInUtfChars = false;    // GetStringUTFChars throws std::bad_alloc
+  bool failNewString = false;      // NewStringUTF returns null (out of memory)
+
+  // ---- used by the function table ----------------------------------------------
+  static FakeJni& of(JNIEnv* env);
+  void call();  // every JNI call starts here
+  jobject local(jobject ref);
+  FakeString* newLocalString(const std::string& text);
+  void deleteLocal(jobject ref);
+  int utfCharsHeld_ = 0;
+
+ private:
+  JNINativeInterface_ table_{};
+  JNIEnv env_{};
+  std::vector<std::unique_ptr<FakeClass>> classes_;
+  std::vector<std::unique_ptr<FakeObject>> objects_;
+  std::vector<std::unique_ptr<FakeString>> strings_;
+  std::multiset<jobject> locals_;
+};
+
+}  // namespace kivtest
