@@ -39,12 +39,13 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug \
       -DKIV_DELIVERABLES_DIR="$build/win32" >/dev/null
 cmake --build "$build/native" -j "$jobs"
 
-ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
-
 # The data-set simulation's thread tests once more under ThreadSanitizer.
 cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKIV_TSAN=ON >/dev/null
 cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests >/dev/null
 # (Threads that wait for the guard say so on standard output; not shown here.)
 TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/dssim/dssim_thread_tests" | grep -v '^Waiting for DD semaphore'
-echo "test.sh: all passed"
+
+# The whole suite last, so that its summary closes the output.
+ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
+
