@@ -16,6 +16,9 @@ namespace {
 // the launcher then reports "Failed to create JVM." and exits with 16.
 bool creatingVM = false;
 
+// JNI_VERSION_24 (not in every jni.h this is built with).
+constexpr jint kJniVersion24 = 0x00180000;
+
 [[noreturn]] void failedToCreateVM() {
   creatingVM = false;
   reportFatal(msg::kFailedToCreateJvm);
@@ -131,6 +134,11 @@ int runMainMode(int argc, char** argv) {
     // Without any class path the VM keeps its default (the current
     // directory): a bare "java.class.path" would make it refuse to start.
     if (classPath) addOptionToListOfJavaVMOptions("java.class.path", classPath->c_str());
+    // From JNI 24 on a runtime warns when the application loads its native
+    // library, and announces that it will refuse to: the host application
+    // needs kivutils, so the launcher grants native access.
+    if (runtimeSupportsJniVersion(kJniVersion24))
+      addOptionToListOfJavaVMOptions("--enable-native-access=ALL-UNNAMED", nullptr);
     addHookToListOfJavaVMOptions("exit", reinterpret_cast<void*>(vmExitHook));
     addHookToListOfJavaVMOptions("abort", reinterpret_cast<void*>(vmAbortHook));
     traceJavaVMOptions();

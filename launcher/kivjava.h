@@ -110,6 +110,9 @@ extern CreateJavaVM_t pfnCreateJavaVM;
 int loadJNI(const char* path, const char* javaHome);
 int tryToLoadJNILibrary(const char* javaHome, const char* path, int level);
 void freeJNI();
+// Whether the loaded runtime knows a JNI version (asked through
+// JNI_GetDefaultJavaVMInitArgs; false when it lacks that entry point).
+bool runtimeSupportsJniVersion(jint version);
 std::optional<std::string> insertRuntimeClassesInClasspath(const char* javaHome,
                                                            std::optional<std::string> classPath,
                                                            int level);

@@ -50,6 +50,16 @@ int loadJNI(const char* path, const char* javaHome) {
   return level;
 }
 
+bool runtimeSupportsJniVersion(jint version) {
+  auto getDefaults = reinterpret_cast<GetDefaultJavaVMInitArgs_t>(
+      platform::findSymbol(hLib, "JNI_GetDefaultJavaVMInitArgs"));
+  if (!getDefaults) return false;
+  // For any version but 1.1 the runtime only answers whether it knows it.
+  JavaVMInitArgs probe{};
+  probe.version = version;
+  return getDefaults(&probe) == JNI_OK;
+}
+
 void freeJNI() {
   pfnGetDefaultJavaVMInitArgs = nullptr;
   pfnCreateJavaVM = nullptr;

@@ -112,12 +112,17 @@ TEST_P(RealJdk, JavaSideReceivesTheSettingsInOrder) {
   auto trace = kivtest::listDir(dir_ + "/tr");
   ASSERT_EQ(trace.size(), 1u);
   std::string traceFile = "tr/" + trace[0];
-  EXPECT_THAT(prefixed(r.out, "arg: "),
-              ElementsAre("-DKivJava.programfile=" KIVJAVA, "-DKivJava.propertyfile=probe.properties",
-                          "-Djava.home=" + GetParam(), "-DKivJava.tracefile=" + traceFile,
-                          "-DKivJava.recordcommands=1", "-verbose:class", "-verbose:jni",
-                          "-DKivJava.verboseclassload=1", "-Djava.compiler=NONE", "-Xint", "-Xms4194304",
-                          "-Xmx268435456", "exit", "abort"));
+  std::vector<std::string> expected{"-DKivJava.programfile=" KIVJAVA, "-DKivJava.propertyfile=probe.properties",
+                                    "-Djava.home=" + GetParam(), "-DKivJava.tracefile=" + traceFile,
+                                    "-DKivJava.recordcommands=1", "-verbose:class", "-verbose:jni",
+                                    "-DKivJava.verboseclassload=1", "-Djava.compiler=NONE", "-Xint", "-Xms4194304",
+                                    "-Xmx268435456"};
+  // Runtimes of JNI 24 and later get native access for the host library.
+  if (kivtest::readFile(GetParam() + "/include/jni.h").find("JNI_VERSION_24") != std::string::npos)
+    expected.push_back("--enable-native-access=ALL-UNNAMED");
+  expected.push_back("exit");
+  expected.push_back("abort");
+  EXPECT_THAT(prefixed(r.out, "arg: "), ::testing::ElementsAreArray(expected));
   std::string cp = kJars + "/kivhost.jar:" + kJars + "/kivtestapps.jar:" + GetParam() + "/jre/lib/rt.jar:" +
                    GetParam() + ":" + GetParam() + ":";
   EXPECT_THAT(prefixed(r.out, "prop: "),
