@@ -1,0 +1,108 @@
+// Consoles, HFS files, host utilities and system calls through kivjava and
+// a real JVM: the Java suite HostServicesSuite checks results and fields;
+// this test checks its verdicts and the trace lines it caused, at level 1
+// and at level 9, with and without KIVJAVASYSNAME, and under -Xcheck:jni.
+#include "hostsvc_lines.h"
+#include "process.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+const std::string kJars = JAR_DIR;
+
+class HostServicesE2e : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(GetParam() + "/lib/server/libjvm.so")) GTEST_SKIP() << "no JDK at " << GetParam();
+    dir_ = kivtest::makeTempDir("kivutils-hostsvc");
+    opts_.cwd = dir_;
+    for (const char* v : {"CLASSPATH", "KIVCLASSPATH3", "KIVPLUGINCLASSPATH1", "KIVOPTIONS", "KIVPROPERTIES",
+                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "KIVJAVASYSNAME", "KIVCREATEFILES", "KIVDELETEFILES"})
+      opts_.env[v] = std::nullopt;
+    opts_.env["JAVA_HOME"] = GetParam();
+    opts_.env["KIVCLASSPATH1"] = kJars + "/kivhost.jar:";
+    opts_.env["KIVCLASSPATH2"] = kJars + "/kivtestapps.jar:";
+    kivtest::writeFile(dir_ + "/hostsvc.properties", "kiv.application=com.zov.kiv.test.HostServicesSuite\n"
+                                                     "kiv.library=" KIVUTILS_LIBRARY "\n");
+  }
+  void TearDown() override {
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+  kivtest::RunResult kivjava(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {KIVJAVA, "hostsvc.properties", "-t", "tr"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    kivtest::RunResult r = kivtest::run(args, opts_);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_THAT(r.out, HasSubstr("hostsvc: 119 passed, 0 failed")) << r.out;
+    EXPECT_THAT(r.out, Not(HasSubstr("FAILED")));
+    return r;
+  }
+
+  // The library's lines from the marker `from` up to the marker `to`,
+  // without their time stamps (which every line must carry).
+  std::vector<std::string> traceBetween(const std::string& from, const std::string& to) {
+    auto files = kivtest::listDir(dir_ + "/tr");
+    EXPECT_EQ(files.size(), 1u);
+    if (files.size() != 1) return {};
+    std::regex stamped(R"(^\d\d/\d\d/\d\d \d\d:\d\d:\d\d   (.*)$)");
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/tr/" + files[0]))) {
+      std::smatch m;
+      if (!std::regex_match(line, m, stamped)) continue;
+      if (m[1] == to) inside = false;
+      if (inside) out.push_back(kivtest::withoutWorkDir(m[1], dir_));
+      if (m[1] == from) inside = true;
+    }
+    return out;
+  }
+
+  std::string dir_;
+  kivtest::RunOptions opts_;
+};
+
+std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
+std::string jdkName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.index == 0 ? "BuildJdk" : "SecondJdk";
+}
+INSTANTIATE_TEST_SUITE_P(Jdks, HostServicesE2e, ::testing::ValuesIn(jdks()), jdkName);
+
+TEST_P(HostServicesE2e, ResultsFieldsAndLevelOneLines) {
+  opts_.env["KIVJAVASYSNAME"] = "SYSA";
+  kivjava();
+  EXPECT_THAT(traceBetween("hostsvc: level 1", "hostsvc: level 9"),
+              ElementsAreArray(kivtest::levelOneLines("SYSA")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ + "/newdir"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/newdir/file.txt"));
+}
+
+TEST_P(HostServicesE2e, SymbolWithTheVariableUnset) {
+  kivjava();
+  EXPECT_THAT(traceBetween("hostsvc: level 1", "hostsvc: level 9"), ElementsAreArray(kivtest::levelOneLines("")));
+}
+
+TEST_P(HostServicesE2e, BeginEndAndFieldLinesAtLevelNine) {
+  opts_.env["KIVJAVASYSNAME"] = "sysb";
+  kivjava();
+  EXPECT_THAT(traceBetween("hostsvc: level 9", "hostsvc: end"), ElementsAreArray(kivtest::levelNineLines("sysb")));
+}
+
+TEST_P(HostServicesE2e, UnderCheckJni) {
+  opts_.env["KIVJAVASYSNAME"] = "SYSA";
+  auto r = kivjava({"-checkjni"});
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("WARNING in native method")));
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("FATAL ERROR")));
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("exceeds capacity")));
+}
+
+}  // namespace
