@@ -43,7 +43,7 @@ class HostServicesE2e : public ::testing::TestWithParam<std::string> {
     args.insert(args.end(), extra.begin(), extra.end());
     kivtest::RunResult r = kivtest::run(args, opts_);
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_THAT(r.out, HasSubstr("hostsvc: 119 passed, 0 failed")) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("hostsvc: 120 passed, 0 failed")) << r.out;
     EXPECT_THAT(r.out, Not(HasSubstr("FAILED")));
     return r;
   }
@@ -94,7 +94,12 @@ TEST_P(HostServicesE2e, SymbolWithTheVariableUnset) {
 TEST_P(HostServicesE2e, BeginEndAndFieldLinesAtLevelNine) {
   opts_.env["KIVJAVASYSNAME"] = "sysb";
   kivjava();
-  EXPECT_THAT(traceBetween("hostsvc: level 9", "hostsvc: end"), ElementsAreArray(kivtest::levelNineLines("sysb")));
+  // The status values vary from run to run: only the fields and their order are compared.
+  std::regex statusField(R"((\t\t\tsetInteger\(\) : iv\w+=).*)");
+  std::vector<std::string> lines;
+  for (const std::string& line : traceBetween("hostsvc: level 9", "hostsvc: end"))
+    lines.push_back(std::regex_replace(line, statusField, "$1<n>"));
+  EXPECT_THAT(lines, ElementsAreArray(kivtest::levelNineLines("sysb")));
 }
 
 TEST_P(HostServicesE2e, UnderCheckJni) {

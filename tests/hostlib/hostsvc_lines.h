@@ -74,6 +74,42 @@ inline std::vector<std::string> levelOneLines(const std::string& sysname) {
   });
 }
 
-inline std::vector<std::string> levelNineLines(const std::string&) { return {}; }
+// The suite's level-9 part: begin and end lines, steps and field accesses.
+inline std::vector<std::string> levelNineLines(const std::string& sysname) {
+  std::vector<std::string> status = {"statN() begin", "\tstat(): rc=0, file='<work>/newdir'"};
+  for (const char* field : {"ivPermissions", "ivInode", "ivDevid", "ivNlinks", "ivUid", "ivGid", "ivSize", "ivAtime",
+                            "ivCtime", "ivMtime"})
+    status.push_back(std::string("\t\t\tsetInteger() : ") + field + "=<n>");
+  status.push_back("statN() end (rc=0)");
+  return joined({
+      {"Set trace level 9", "consoleCreateN() begin", "\t\tconsMak...", "User console 'OPER9' activated",
+       "\t\tconsMak rc=0", "consoleCreateN() end", "consoleCommandN() begin", "Console command: 'D T'",
+       "\t\tconsCmd...", "\t\tconsCmd rc=0", "\t\tconsGms...", "\t\tconsWtm rc=0", "\t\tconsGms rc=0",
+       "consoleCommandN() end", "consoleCommandIssueN() begin", "Console command: 'D T'", "\t\tconsCmd...",
+       "\t\tconsCmd rc=0", "consoleCommandIssueN() end", "consoleCommandGetOutputN() begin", "\t\tconsGms...",
+       "\t\tconsWtm rc=0", "\t\tconsGms rc=0", "consoleCommandGetOutputN() end", "consoleDeleteN() begin",
+       "\t\tconsDel...", "User console 'OPER9' deactivated", "\t\tconsDel rc=0", "consoleDeleteN() end",
+       "consoleDeleteN() begin", "consoleDeleteN() end"},
+      {"chmodN() begin", "\tchmod(): rc=0, dir='/u/zz', mode='755'", "chmodN() end (rc=0)", "chownN() begin",
+       "\tchown(): rc=0, dir='/u/zz', owner='1', group='2'", "chownN() end (rc=0)", "renameN() begin",
+       "\trename(): rc=0, name='/u/a', dest='/u/b'", "renameN() end (rc=0)", "mkdirN() begin",
+       "\tmkdir(): rc=-1, dir='<work>/newdir', mode='750'", "\t\t\tsetInteger() : errno=17 (0x11)",
+       "\tError: (errno=17) File exists", "\t\t\tsetString()  : strerror=\"File exists\"", "mkdirN() end (rc=-1)",
+       "statN() begin", "\tstat(): rc=-1, file='<work>/nosuch'", "\t\t\tsetInteger() : errno=2 (0x2)", kNoSuchFile,
+       "\t\t\tsetString()  : strerror=\"No such file or directory\"", "statN() end (rc=-1)"},
+      status,
+      {"removeN() begin", "\tInfo: /u/zz/b.txt corresponds to $u$zz$b.txt", "\tremove(): rc=0, name='$u$zz$b.txt'",
+       "removeN() end (rc=0)"},
+      {"wtoN() begin", "\tWTO: HELLO", "wtoN() end (rc=0)", "enqN() begin", "\tEnqueue: 'R'", "\tEnqueue: rc=0",
+       "enqN() end (rc=0)", "deqN() begin", "\tDequeue: 'R'", "\tDequeue: rc=0", "deqN() end (rc=0)",
+       "getSystemSymbolN() begin", symbolLine("&SYSNAME.", sysname), "getSystemSymbolN() end",
+       "getIPLInfoN() begin"},
+      kIplLines,
+      {"getIPLInfoN() end (rc=0)", "attachUtilityN() begin", "\tATTACH='IEBGE   '    ",
+       "\tMVS would have called the utility 'IEBGE   ' now.", "\tATTACH return code=00000000",
+       "attachUtilityN() end (rc=0)", "attachUtilitySpawnN() begin", "Utility 'IDCAMS'",
+       "attachUtilitySpawnN() end (rc=0)", "systemcallN() begin", "systemcallN(): 'ls'", "systemcallN() end (rc=0)"},
+  });
+}
 
 }  // namespace kivtest

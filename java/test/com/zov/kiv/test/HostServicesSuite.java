@@ -235,6 +235,7 @@ public final class HostServicesSuite implements KivApplication {
         c.eq("level 9: renameN", 0, f.renameN("/u/a", "/u/b"));
         c.eq("level 9: mkdirN", -1, f.mkdirN(work.getPath() + "/newdir/", 0750));
         c.eq("level 9: statN", -1, f.statN(work.getPath() + "/nosuch/x"));
+        c.eq("level 9: statN of a directory", 0, f.statN(work.getPath() + "/newdir/"));
         touch("$u$zz$b.txt", "x");
         c.eq("level 9: removeN", 0, f.removeN("/u/zz/b.txt"));
 
