@@ -104,7 +104,7 @@ JNIEXPORT jint JNICALL Java_com_zov_kiv_host_KivHFSFile_chownN(JNIEnv* env, jobj
   return guarded("chownN", -1, [&] {
     traceLineL(kSteps, "%s", umsg::kChownBegin);
     CString text = GetString(env, path);
-    traceLineL(kResults, umsg::kChown, 0, shown(text), owner, group);
+    traceLineL(kResults, umsg::kChown, 0, shown(text), static_cast<int>(owner), static_cast<int>(group));
     traceLineL(kSteps, umsg::kChownEnd, 0);
     return 0;
   });
