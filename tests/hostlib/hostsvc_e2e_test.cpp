@@ -110,4 +110,29 @@ TEST_P(HostServicesE2e, UnderCheckJni) {
   EXPECT_THAT(r.out + r.err, Not(HasSubstr("exceeds capacity")));
 }
 
+TEST_P(HostServicesE2e, DemoShowsTheHostServices) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  opts_.env["KIVJAVASYSNAME"] = "SYSD";
+  kivtest::writeFile(dir_ + "/demo.properties",
+                     "kiv.application=com.zov.kiv.demo.Demo\nkiv.library=" KIVUTILS_LIBRARY "\n");
+  auto r = kivtest::run({KIVJAVA, "demo.properties", "-t", "tr"}, opts_);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Console command 'D T': rc=0, messages [teststring, teststring, teststring]\n"
+                               "WTO 'KIV DEMO IS RUNNING': rc=0 (see the trace file)\n"
+                               "System symbol: SYS1.&SYSNAME..PARMLIB -> SYS1.SYSD.PARMLIB (KIVJAVASYSNAME=SYSD)\n"
+                               "IPL information: system DELMAROS, partition LPARXX, IPL volume IPLVOL, "
+                               "master catalog MASTER.CATALOG.DATASET.NAME\n"));
+  auto lines = traceBetween("Demo: hello", "from kiv_main");
+  EXPECT_THAT(lines, ::testing::Contains("\tWTO: KIV DEMO IS RUNNING"));
+  EXPECT_THAT(lines, ::testing::Contains("Console command: 'D T'"));
+}
+
+TEST_P(HostServicesE2e, DemoWithoutTheLibrary) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  kivtest::writeFile(dir_ + "/demo.properties", "kiv.application=com.zov.kiv.demo.Demo\n");
+  auto r = kivtest::run({KIVJAVA, "demo.properties"}, opts_);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Host services not shown: kivutils is not loaded\n"));
+}
+
 }  // namespace
