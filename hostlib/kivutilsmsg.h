@@ -144,7 +144,11 @@ inline constexpr const char* kEnqueue = "Enqueue";
 inline constexpr const char* kDequeue = "Dequeue";
 inline constexpr const char* kSerialise = "\t%s: '%s'\n";
 inline constexpr const char* kSerialiseRc = "\t%s: rc=%d\n";
+// Compilers warn that "%0.8x" ignores its '0'; the text keeps its spelling.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
 inline constexpr const char* kSymbol = "\tgetSystemSymbolN(): symbol='%s', value='%s', rc=%0.8x\n";
+#pragma GCC diagnostic pop
 inline constexpr const char* kSysnameSymbol = "&SYSNAME.";
 inline constexpr const char* kSysnameVariable = "KIVJAVASYSNAME";
 inline constexpr const char* kIplRuler =
