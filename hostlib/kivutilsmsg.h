@@ -62,4 +62,123 @@ inline constexpr const char* kNewStringMemory = "\t\t\tNewStringUTF() : ****** m
 inline constexpr const char* kFieldNotFound = "\t\t\t****** Field not found '%s' (%s) ******\n";
 inline constexpr const char* kFieldMemory = "\t\t\t****** Memory error during get field '%s' (%s) ******\n";
 
+// ---- consoles (KivConsoleCommand) -------------------------------------------------
+inline constexpr const char* kConsoleCreateBegin = "consoleCreateN() begin\n";
+inline constexpr const char* kConsoleCreateEnd = "consoleCreateN() end\n";
+inline constexpr const char* kConsoleDeleteBegin = "consoleDeleteN() begin\n";
+inline constexpr const char* kConsoleDeleteEnd = "consoleDeleteN() end\n";
+inline constexpr const char* kConsoleCommandBegin = "consoleCommandN() begin\n";
+inline constexpr const char* kConsoleCommandEnd = "consoleCommandN() end\n";
+inline constexpr const char* kConsoleIssueBegin = "consoleCommandIssueN() begin\n";
+inline constexpr const char* kConsoleIssueEnd = "consoleCommandIssueN() end\n";
+inline constexpr const char* kConsoleOutputBegin = "consoleCommandGetOutputN() begin\n";
+inline constexpr const char* kConsoleOutputEnd = "consoleCommandGetOutputN() end\n";
+inline constexpr const char* kConsMak = "\t\tconsMak...\n";
+inline constexpr const char* kConsoleActivated = "User console '%s' activated\n";
+inline constexpr const char* kConsMakRc = "\t\tconsMak rc=%d\n";
+inline constexpr const char* kConsDel = "\t\tconsDel...\n";
+inline constexpr const char* kConsoleDeactivated = "User console '%s' deactivated\n";
+inline constexpr const char* kConsDelRc = "\t\tconsDel rc=%d\n";
+inline constexpr const char* kConsoleCommand = "Console command: '%s'\n";
+inline constexpr const char* kConsCmd = "\t\tconsCmd...\n";
+inline constexpr const char* kConsCmdRc = "\t\tconsCmd rc=%d\n";
+inline constexpr const char* kConsGms = "\t\tconsGms...\n";
+inline constexpr const char* kAddElementMissing = "********** GetMethodId error (retVector.addElement() **********\n";
+inline constexpr const char* kConsWtmRc = "\t\tconsWtm rc=%d\n";
+inline constexpr const char* kConsGmsRc = "\t\tconsGms rc=%d\n";
+// The message that every collection delivers, three times.
+inline constexpr const char* kConsoleMessage = "teststring";
+inline constexpr int kConsoleMessageCount = 3;
+inline constexpr int kConsoleCommandCount = 10;
+inline constexpr const char* kAddElement = "addElement";
+inline constexpr const char* kSigAddElement = "(Ljava/lang/Object;)V";
+inline constexpr const char* kFieldErrno2 = "errno2";
+
+// ---- HFS files (KivHFSFile) ----------------------------------------------------------
+inline constexpr const char* kChmodBegin = "chmodN() begin\n";
+inline constexpr const char* kChmodEnd = "chmodN() end (rc=%d)\n";
+inline constexpr const char* kChownBegin = "chownN() begin\n";
+inline constexpr const char* kChownEnd = "chownN() end (rc=%d)\n";
+inline constexpr const char* kMkdirBegin = "mkdirN() begin\n";
+inline constexpr const char* kMkdirEnd = "mkdirN() end (rc=%d)\n";
+inline constexpr const char* kRemoveBegin = "removeN() begin\n";
+inline constexpr const char* kRemoveEnd = "removeN() end (rc=%d)\n";
+inline constexpr const char* kRenameBegin = "renameN() begin\n";
+inline constexpr const char* kRenameEnd = "renameN() end (rc=%d)\n";
+inline constexpr const char* kStatBegin = "statN() begin\n";
+inline constexpr const char* kStatEnd = "statN() end (rc=%d)\n";
+inline constexpr const char* kChmod = "\tchmod(): rc=%d, dir='%s', mode='%o'\n";
+inline constexpr const char* kChown = "\tchown(): rc=%d, dir='%s', owner='%d', group='%d'\n";
+inline constexpr const char* kRename = "\trename(): rc=%d, name='%s', dest='%s'\n";
+inline constexpr const char* kMkdir = "\tmkdir(): rc=%d, dir='%s', mode='%o'\n";
+inline constexpr const char* kRemoveInfo = "\tInfo: %s corresponds to %s\n";
+inline constexpr const char* kRemove = "\tremove(): rc=%d, name='%s'\n";
+inline constexpr const char* kStat = "\tstat(): rc=%d, file='%s'\n";
+inline constexpr const char* kDDPrefix = "DD:";
+inline constexpr const char* kFieldPermissions = "ivPermissions";
+inline constexpr const char* kFieldInode = "ivInode";
+inline constexpr const char* kFieldDevid = "ivDevid";
+inline constexpr const char* kFieldNlinks = "ivNlinks";
+inline constexpr const char* kFieldUid = "ivUid";
+inline constexpr const char* kFieldGid = "ivGid";
+inline constexpr const char* kFieldSize = "ivSize";
+inline constexpr const char* kFieldAtime = "ivAtime";
+inline constexpr const char* kFieldCtime = "ivCtime";
+inline constexpr const char* kFieldMtime = "ivMtime";
+
+// ---- host utilities (KivHostUtilities) ---------------------------------------------------
+inline constexpr const char* kWtoBegin = "wtoN() begin\n";
+inline constexpr const char* kWtoEnd = "wtoN() end (rc=%d)\n";
+inline constexpr const char* kEnqBegin = "enqN() begin\n";
+inline constexpr const char* kEnqEnd = "enqN() end (rc=%d)\n";
+inline constexpr const char* kDeqBegin = "deqN() begin\n";
+inline constexpr const char* kDeqEnd = "deqN() end (rc=%d)\n";
+inline constexpr const char* kSymbolBegin = "getSystemSymbolN() begin\n";
+inline constexpr const char* kSymbolEnd = "getSystemSymbolN() end\n";
+inline constexpr const char* kIplBegin = "getIPLInfoN() begin\n";
+inline constexpr const char* kIplEnd = "getIPLInfoN() end (rc=%d)\n";
+inline constexpr const char* kWto = "\t%s: %s\n";
+inline constexpr const char* kWtoWord = "WTO";     // flag true
+inline constexpr const char* kWtoWordLow = "wto";  // flag false
+inline constexpr const char* kEnqueue = "Enqueue";
+inline constexpr const char* kDequeue = "Dequeue";
+inline constexpr const char* kSerialise = "\t%s: '%s'\n";
+inline constexpr const char* kSerialiseRc = "\t%s: rc=%d\n";
+// Compilers warn that "%0.8x" ignores its '0'; the text keeps its spelling.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat"
+inline constexpr const char* kSymbol = "\tgetSystemSymbolN(): symbol='%s', value='%s', rc=%0.8x\n";
+#pragma GCC diagnostic pop
+inline constexpr const char* kSysnameSymbol = "&SYSNAME.";
+inline constexpr const char* kSysnameVariable = "KIVJAVASYSNAME";
+inline constexpr const char* kIplRuler =
+    "\tIPL info=|0----+----1----+----2----+----3----+----4----+----5----+----6----+----7----+----8----+----9----+"
+    "----0----+----1----+----2----+----3----+----4----+----5----+----6----+----7----+----8----+----9----+----0----+"
+    "----1----+----2----+----3-|\n";
+inline constexpr const char* kIplInfo = "\tIPL info=|%s|\n";
+// The IPL information record: each value padded with blanks to its width.
+struct IplField {
+  const char* value;
+  int width;
+};
+inline constexpr IplField kIplFields[] = {
+    {"DELMAROS", 8}, {"LPARXX", 8},  {"ZOVUSER", 8},  {"00", 2},
+    {"LOADXX", 6},   {"LOAD.DATASET.NAME", 44},       {"IODFXX", 6},
+    {"XX", 2},       {"IODFHLQ", 8}, {"11.11.11", 8}, {"0999", 4},
+    {"IPLVOL", 6},   {"MCATXX", 6},  {"1", 1},        {"MASTER.CATALOG.DATASET.NAME", 44},
+    {"(00,01,02,03,04,05,06,07,08,09,10,11,12,13,14,15,16,17,18,19)", 63},
+    {"SPXNAME", 8},
+};
+inline constexpr int kIplLength = 232;
+
+// ---- system calls (KivSystemCall) --------------------------------------------------------
+inline constexpr const char* kAttachBegin = "attachUtilityN() begin\n";
+inline constexpr const char* kAttachEnd = "attachUtilityN() end (rc=%x)\n";
+inline constexpr const char* kSpawnBegin = "attachUtilitySpawnN() begin\n";
+inline constexpr const char* kSpawnUtility = "Utility '%s'\n";
+inline constexpr const char* kSpawnEnd = "attachUtilitySpawnN() end (rc=%x)\n";
+inline constexpr const char* kSystemcallBegin = "systemcallN() begin\n";
+inline constexpr const char* kSystemcall = "systemcallN(): '%s'\n";
+inline constexpr const char* kSystemcallEnd = "systemcallN() end (rc=%x)\n";
+
 }  // namespace kiv::umsg

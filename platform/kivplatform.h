@@ -27,6 +27,22 @@ void freeLibrary(LibraryHandle lib);
 // Returns 0 or the error number (EEXIST when it is already there).
 int makeDirectory(const char* path);
 
+// A file's status as the platform's stat reports it, in full width.
+struct FileStatus {
+  unsigned long mode = 0;
+  long long inode = 0;
+  long long device = 0;
+  long long links = 0;
+  long long uid = 0;
+  long long gid = 0;
+  long long size = 0;
+  long long atime = 0;
+  long long ctime = 0;
+  long long mtime = 0;
+};
+// Reads the status of path. Returns 0 or the error number (errno).
+int fileStatus(const char* path, FileStatus& status);
+
 // The broken-down UTC time of t.
 std::tm utcTime(std::time_t t);
 

@@ -36,6 +36,22 @@ LibraryHandle loadLibrary(const char* name, int& error) {
   return lib;
 }
 
+int fileStatus(const char* path, FileStatus& status) {
+  struct stat st {};
+  if (!path || stat(path, &st) != 0) return path ? errno : ENOENT;
+  status.mode = st.st_mode;
+  status.inode = static_cast<long long>(st.st_ino);
+  status.device = static_cast<long long>(st.st_dev);
+  status.links = static_cast<long long>(st.st_nlink);
+  status.uid = st.st_uid;
+  status.gid = st.st_gid;
+  status.size = st.st_size;
+  status.atime = st.st_atime;
+  status.ctime = st.st_ctime;
+  status.mtime = st.st_mtime;
+  return 0;
+}
+
 void* findSymbol(LibraryHandle lib, const char* name) { return lib ? dlsym(lib, name) : nullptr; }
 
 void freeLibrary(LibraryHandle lib) {

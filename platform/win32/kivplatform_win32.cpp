@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <direct.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <windows.h>
 
 namespace kiv::platform {
@@ -24,6 +26,22 @@ void freeLibrary(LibraryHandle lib) {
 }
 
 int makeDirectory(const char* path) { return _mkdir(path) == 0 ? 0 : errno; }
+
+int fileStatus(const char* path, FileStatus& status) {
+  struct _stat64 st {};
+  if (!path || _stat64(path, &st) != 0) return path ? errno : ENOENT;
+  status.mode = st.st_mode;
+  status.inode = st.st_ino;
+  status.device = st.st_dev;  // the drive number
+  status.links = st.st_nlink;
+  status.uid = st.st_uid;
+  status.gid = st.st_gid;
+  status.size = st.st_size;
+  status.atime = st.st_atime;
+  status.ctime = st.st_ctime;
+  status.mtime = st.st_mtime;
+  return 0;
+}
 
 std::tm utcTime(std::time_t t) {
   std::tm out{};

@@ -1,5 +1,6 @@
 #include "fakejni.h"
 
+#include <cstdarg>
 #include <new>
 #include <stdexcept>
 
@@ -95,6 +96,35 @@ void JNICALL ReleaseStringUTFChars(JNIEnv* env, jstring, const char*) {
   --FakeJni::of(env).utfCharsHeld_;
 }
 void JNICALL DeleteLocalRef(JNIEnv* env, jobject ref) { FakeJni::of(env).deleteLocal(ref); }
+jmethodID JNICALL GetMethodID(JNIEnv* env, jclass c, const char* n, const char* s) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  auto it = classOf(c)->methods.find(std::string(n) + s);
+  if (it == classOf(c)->methods.end()) {
+    fake.exceptionPending = true;  // NoSuchMethodError
+    ++fake.missingMethodLookups;
+    return nullptr;
+  }
+  return reinterpret_cast<jmethodID>(&it->second);
+}
+void JNICALL CallVoidMethodV(JNIEnv* env, jobject o, jmethodID id, va_list args) {
+  FakeJni::of(env).call();
+  const auto* method = reinterpret_cast<const FakeMethod*>(id);
+  auto& methods = objectOf(o)->cls->methods;
+  auto it = methods.find(method->name + method->signature);
+  if (it == methods.end() || &it->second != method) throw std::logic_error("method of another class");
+  objectOf(o)->received.push_back(textOf(va_arg(args, jobject)));
+}
+jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
+  FakeJni::of(env).call();
+  return o && objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
+}
+jobject JNICALL NewGlobalRef(JNIEnv* env, jobject ref) {
+  FakeJni::of(env).call();
+  ++FakeJni::of(env).globalRefsHeld;
+  return ref;
+}
+void JNICALL DeleteGlobalRef(JNIEnv* env, jobject) { --FakeJni::of(env).globalRefsHeld; }
 jboolean JNICALL ExceptionCheck(JNIEnv* env) { return FakeJni::of(env).exceptionPending ? JNI_TRUE : JNI_FALSE; }
 void JNICALL ExceptionClear(JNIEnv* env) { FakeJni::of(env).exceptionPending = false; }
 
@@ -118,6 +148,11 @@ FakeJni::FakeJni() {
   table_.GetStringUTFChars = GetStringUTFChars;
   table_.ReleaseStringUTFChars = ReleaseStringUTFChars;
   table_.DeleteLocalRef = DeleteLocalRef;
+  table_.GetMethodID = GetMethodID;
+  table_.CallVoidMethodV = CallVoidMethodV;
+  table_.IsInstanceOf = IsInstanceOf;
+  table_.NewGlobalRef = NewGlobalRef;
+  table_.DeleteGlobalRef = DeleteGlobalRef;
   table_.ExceptionCheck = ExceptionCheck;
   table_.ExceptionClear = ExceptionClear;
   env_.functions = &table_;
@@ -137,6 +172,10 @@ FakeClass* FakeJni::defineClass(const std::string& name) {
 
 void FakeJni::declare(FakeClass* cls, const std::string& name, const std::string& signature, bool isStatic) {
   cls->fields[name] = FakeField{name, signature, isStatic};
+}
+
+void FakeJni::declareMethod(FakeClass* cls, const std::string& name, const std::string& signature) {
+  cls->methods[name + signature] = FakeMethod{name, signature};
 }
 
 FakeObject* FakeJni::newObject(FakeClass* cls) {

@@ -35,15 +35,24 @@ struct FakeValue {
   std::optional<std::string> s;  // String fields: nullopt is null
 };
 
+// A void method of one object argument (such as addElement(Object)).
+struct FakeMethod {
+  std::string name;
+  std::string signature;
+};
+
 struct FakeClass : _jclass {
   std::string name;
   std::map<std::string, FakeField> fields;  // by name
   std::map<const FakeField*, FakeValue> statics;
+  std::map<std::string, FakeMethod> methods;  // by name + signature
 };
 
 struct FakeObject : _jobject {
   FakeClass* cls = nullptr;
   std::map<const FakeField*, FakeValue> values;
+  // The Strings handed to its methods, in order (nullopt for null).
+  std::vector<std::optional<std::string>> received;
 };
 
 class FakeJni {
@@ -57,6 +66,8 @@ class FakeJni {
   FakeClass* defineClass(const std::string& name);
   // Declares a field ("I", "Z", "B" or "Ljava/lang/String;").
   void declare(FakeClass* cls, const std::string& name, const std::string& signature, bool isStatic = false);
+  // Declares a void method that takes one object, e.g. ("addElement", "(Ljava/lang/Object;)V").
+  void declareMethod(FakeClass* cls, const std::string& name, const std::string& signature);
   FakeObject* newObject(FakeClass* cls);
   // A String that the test passes in (not a local reference of the library).
   jstring string(const std::string& text);
@@ -72,6 +83,8 @@ class FakeJni {
   int utfCharsHeld() const { return utfCharsHeld_; }
   std::size_t localRefsHeld() const { return locals_.size(); }
   int badDeletes = 0;  // DeleteLocalRef of something that is no local reference
+  int globalRefsHeld = 0;
+  int missingMethodLookups = 0;
 
   // ---- failures to simulate ---------------------------------------------------
   bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)

@@ -1,6 +1,7 @@
 // kivutils.dll as the VM uses it: loaded with LoadLibrary, every frame method
 // found with GetProcAddress under its plain name and, on 32-bit x86, under
-// its stdcall name too, and called through the stand-in JNIEnv.
+// its stdcall name too, and called through the stand-in JNIEnv; then statN,
+// mkdirN and removeN of KivHFSFile on the Windows file system.
 //   kivutils_wine.exe <kivutils.dll> <trace file>
 // Prints "ok: ..." or "FAILED: ..." per check; exits with the failure count.
 #include "fakejni.h"
@@ -8,7 +9,10 @@
 
 #include <windows.h>
 
+#include <cerrno>
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -49,6 +53,72 @@ std::vector<std::string> traceLines(const std::string& path) {
     out.push_back(line.size() >= 20 ? line.substr(20) : line);
   }
   return out;
+}
+
+void touch(const std::string& path) { std::ofstream(path, std::ios::binary) << "x\n"; }
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// statN, mkdirN and removeN on the Windows file system. work is the
+// directory of the trace file, which is also the current directory.
+void fileSystem(HMODULE lib, kivtest::FakeJni& fake, const std::string& work) {
+  using PathMode = jint(JNICALL*)(JNIEnv*, jobject, jstring, jint);
+  using Path = jint(JNICALL*)(JNIEnv*, jobject, jstring);
+  const std::string hfs = "Java_com_zov_kiv_host_KivHFSFile_";
+  auto mkdirN = as<PathMode>(entry(lib, hfs + "mkdirN", 16));
+  auto statN = as<Path>(entry(lib, hfs + "statN", 12));
+  auto removeN = as<Path>(entry(lib, hfs + "removeN", 12));
+  if (!mkdirN || !statN || !removeN) return;
+
+  JNIEnv* env = fake.env();
+  kivtest::FakeClass* cls = fake.defineClass("com/zov/kiv/host/KivHFSFile");
+  fake.declare(cls, "strerror", "Ljava/lang/String;");
+  for (const char* f : {"errno", "ivPermissions", "ivInode", "ivDevid", "ivNlinks", "ivUid", "ivGid", "ivSize",
+                        "ivAtime", "ivCtime", "ivMtime"})
+    fake.declare(cls, f, "I");
+  kivtest::FakeObject* file = fake.newObject(cls);
+  auto field = [&](const char* name) -> kivtest::FakeValue& { return fake.value(file, name); };
+  // Host paths with "/" between directories, as the Java side gives them.
+  std::string host = work;
+  for (char& c : host)
+    if (c == '\\') c = '/';
+
+  check("mkdirN", mkdirN(env, file, fake.string(host + "/newdir/"), 0755) == 0);
+  check("directory made", exists(work + "\\newdir"));
+  check("mkdirN twice", mkdirN(env, file, fake.string(host + "/newdir/"), 0755) == -1);
+  check("errno of an existing directory", field("errno").i == EEXIST, std::to_string(field("errno").i));
+  check("strerror of an existing directory", field("strerror").s == std::string(std::strerror(EEXIST)));
+
+  check("statN of a directory", statN(env, file, fake.string(host + "/newdir/")) == 0);
+  check("a directory's mode", (field("ivPermissions").i & 0170000) == 040000);
+  check("the drive's number", field("ivDevid").i == std::toupper(static_cast<unsigned char>(work[0])) - 'A',
+        std::to_string(field("ivDevid").i));
+  touch(work + "\\newdir\\f.txt");
+  field("ivPermissions").i = 0;
+  check("statN of a file asks for its parent", statN(env, file, fake.string(host + "/newdir/f.txt")) == 0);
+  check("the parent is a directory", (field("ivPermissions").i & 0170000) == 040000);
+  field("ivSize").i = -5;
+  check("statN of a missing directory", statN(env, file, fake.string(host + "/nosuch/x")) == -1);
+  check("errno of a missing directory", field("errno").i == ENOENT, std::to_string(field("errno").i));
+  check("fields keep their values", field("ivSize").i == -5);
+
+  touch("ZZ.DATA__");
+  check("removeN in host notation", removeN(env, file, fake.string("//'ZZ.DATA'")) == 0);
+  check("data set file gone", !exists("ZZ.DATA__"));
+  touch("$u$zz$a.txt");
+  check("removeN of an HFS path", removeN(env, file, fake.string("/u/zz/a.txt")) == 0);
+  check("HFS file gone", !exists("$u$zz$a.txt"));
+  check("removeN of a missing file", removeN(env, file, fake.string("//'NO.SUCH'")) == -1);
+  check("errno of a missing file", field("errno").i == ENOENT);
+  check("strerror of a missing file", field("strerror").s == std::string(std::strerror(ENOENT)));
+  touch("DD");
+  check("removeN of an unknown DD", removeN(env, file, fake.string("DD:NOSUCH")) == -1);
+  check("no stream of the file DD touched", exists("DD"));
+  touch(work + "\\newdir\\victim");
+  check("removeN of a name in another directory", removeN(env, file, fake.string("newdir\\victim")) == -1);
+  check("nothing elsewhere removed", exists(work + "\\newdir\\victim"));
+  check("removeN of null", removeN(env, file, nullptr) == -1);
+  check("HFS: local references released", fake.localRefsHeld() == 0);
+  check("HFS: no JNI call with an exception pending", fake.callsWithExceptionPending == 0);
 }
 
 }  // namespace
@@ -107,6 +177,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> lines = traceLines(argv[2]);
   check("trace lines", lines == expected, std::to_string(lines.size()) + " lines");
   for (const std::string& l : lines) std::printf("  trace: %s\n", l.c_str());
+
+  std::string work = argv[2];
+  work.resize(work.find_last_of('\\'));
+  fileSystem(lib, fake, work);
 
   FreeLibrary(lib);
   std::printf("%d failed\n", failures);

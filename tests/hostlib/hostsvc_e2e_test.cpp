@@ -1,0 +1,138 @@
+// Consoles, HFS files, host utilities and system calls through kivjava and
+// a real JVM: the Java suite HostServicesSuite checks results and fields;
+// this test checks its verdicts and the trace lines it caused, at level 1
+// and at level 9, with and without KIVJAVASYSNAME, and under -Xcheck:jni.
+#include "hostsvc_lines.h"
+#include "process.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+const std::string kJars = JAR_DIR;
+
+class HostServicesE2e : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(GetParam() + "/lib/server/libjvm.so")) GTEST_SKIP() << "no JDK at " << GetParam();
+    dir_ = kivtest::makeTempDir("kivutils-hostsvc");
+    opts_.cwd = dir_;
+    for (const char* v : {"CLASSPATH", "KIVCLASSPATH3", "KIVPLUGINCLASSPATH1", "KIVOPTIONS", "KIVPROPERTIES",
+                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "KIVJAVASYSNAME", "KIVCREATEFILES", "KIVDELETEFILES"})
+      opts_.env[v] = std::nullopt;
+    opts_.env["JAVA_HOME"] = GetParam();
+    opts_.env["KIVCLASSPATH1"] = kJars + "/kivhost.jar:";
+    opts_.env["KIVCLASSPATH2"] = kJars + "/kivtestapps.jar:";
+    kivtest::writeFile(dir_ + "/hostsvc.properties", "kiv.application=com.zov.kiv.test.HostServicesSuite\n"
+                                                     "kiv.library=" KIVUTILS_LIBRARY "\n");
+  }
+  void TearDown() override {
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
+
+  kivtest::RunResult kivjava(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {KIVJAVA, "hostsvc.properties", "-t", "tr"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    kivtest::RunResult r = kivtest::run(args, opts_);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_THAT(r.out, HasSubstr("hostsvc: 120 passed, 0 failed")) << r.out;
+    EXPECT_THAT(r.out, Not(HasSubstr("FAILED")));
+    return r;
+  }
+
+  // The library's lines from the marker `from` up to the marker `to`,
+  // without their time stamps (which every line must carry).
+  std::vector<std::string> traceBetween(const std::string& from, const std::string& to) {
+    auto files = kivtest::listDir(dir_ + "/tr");
+    EXPECT_EQ(files.size(), 1u);
+    if (files.size() != 1) return {};
+    std::regex stamped(R"(^\d\d/\d\d/\d\d \d\d:\d\d:\d\d   (.*)$)");
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/tr/" + files[0]))) {
+      std::smatch m;
+      if (!std::regex_match(line, m, stamped)) continue;
+      if (m[1] == to) inside = false;
+      if (inside) out.push_back(kivtest::withoutWorkDir(m[1], dir_));
+      if (m[1] == from) inside = true;
+    }
+    return out;
+  }
+
+  std::string dir_;
+  kivtest::RunOptions opts_;
+};
+
+std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
+std::string jdkName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.index == 0 ? "BuildJdk" : "SecondJdk";
+}
+INSTANTIATE_TEST_SUITE_P(Jdks, HostServicesE2e, ::testing::ValuesIn(jdks()), jdkName);
+
+TEST_P(HostServicesE2e, ResultsFieldsAndLevelOneLines) {
+  opts_.env["KIVJAVASYSNAME"] = "SYSA";
+  kivjava();
+  EXPECT_THAT(traceBetween("hostsvc: level 1", "hostsvc: level 9"),
+              ElementsAreArray(kivtest::levelOneLines("SYSA")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ + "/newdir"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/newdir/file.txt"));
+}
+
+TEST_P(HostServicesE2e, SymbolWithTheVariableUnset) {
+  kivjava();
+  EXPECT_THAT(traceBetween("hostsvc: level 1", "hostsvc: level 9"), ElementsAreArray(kivtest::levelOneLines("")));
+}
+
+TEST_P(HostServicesE2e, BeginEndAndFieldLinesAtLevelNine) {
+  opts_.env["KIVJAVASYSNAME"] = "sysb";
+  kivjava();
+  // The status values vary from run to run: only the fields and their order are compared.
+  std::regex statusField(R"((\t\t\tsetInteger\(\) : iv\w+=).*)");
+  std::vector<std::string> lines;
+  for (const std::string& line : traceBetween("hostsvc: level 9", "hostsvc: end"))
+    lines.push_back(std::regex_replace(line, statusField, "$1<n>"));
+  EXPECT_THAT(lines, ElementsAreArray(kivtest::levelNineLines("sysb")));
+}
+
+TEST_P(HostServicesE2e, UnderCheckJni) {
+  opts_.env["KIVJAVASYSNAME"] = "SYSA";
+  auto r = kivjava({"-checkjni"});
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("WARNING in native method")));
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("FATAL ERROR")));
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("exceeds capacity")));
+}
+
+TEST_P(HostServicesE2e, DemoShowsTheHostServices) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  opts_.env["KIVJAVASYSNAME"] = "SYSD";
+  kivtest::writeFile(dir_ + "/demo.properties",
+                     "kiv.application=com.zov.kiv.demo.Demo\nkiv.library=" KIVUTILS_LIBRARY "\n");
+  auto r = kivtest::run({KIVJAVA, "demo.properties", "-t", "tr"}, opts_);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Console command 'D T': rc=0, messages [teststring, teststring, teststring]\n"
+                               "WTO 'KIV DEMO IS RUNNING': rc=0 (see the trace file)\n"
+                               "System symbol: SYS1.&SYSNAME..PARMLIB -> SYS1.SYSD.PARMLIB (KIVJAVASYSNAME=SYSD)\n"
+                               "IPL information: system DELMAROS, partition LPARXX, IPL volume IPLVOL, "
+                               "master catalog MASTER.CATALOG.DATASET.NAME\n"));
+  auto lines = traceBetween("Demo: hello", "from kiv_main");
+  EXPECT_THAT(lines, ::testing::Contains("\tWTO: KIV DEMO IS RUNNING"));
+  EXPECT_THAT(lines, ::testing::Contains("Console command: 'D T'"));
+}
+
+TEST_P(HostServicesE2e, DemoWithoutTheLibrary) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  kivtest::writeFile(dir_ + "/demo.properties", "kiv.application=com.zov.kiv.demo.Demo\n");
+  auto r = kivtest::run({KIVJAVA, "demo.properties"}, opts_);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, HasSubstr("Host services not shown: kivutils is not loaded\n"));
+}
+
+}  // namespace
