@@ -71,6 +71,12 @@ std::size_t readLine(std::FILE* file, std::size_t maxChars, std::vector<char>& b
 
 namespace {
 
+// The open and close lines say "%0.8x": the precision alone pads with zeros
+// and the flag is kept for the line's exact text, but the compiler's check of
+// the Windows C library's formats warns about it. Its arguments are checked
+// here by hand: an unsigned int and a text, or an unsigned int and an int.
+const char* handleLine(const char* format) { return format; }
+
 constexpr int kResults = 0;  // level 1 and up
 constexpr int kOpenClose = 2;  // level 3 and up
 constexpr int kRecords = 4;  // level 5 and up
@@ -148,7 +154,7 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
     handle = streams().add(stream);
     if (handle == 0) err = EMFILE;  // the table is full; the record closes the file
   }
-  traceLineL(kOpenClose, umsg::kOpenLine, static_cast<unsigned>(handle), mode, file.c_str());
+  traceLineL(kOpenClose, handleLine(umsg::kOpenLine), static_cast<unsigned>(handle), mode, file.c_str());
   if (handle != 0) {
     setBoolean(env, object, cls.get(), umsg::kFieldDsorgHFS, 1);
     std::error_code ec;
@@ -172,7 +178,7 @@ void closeStream(int handle) {
     rc = std::fclose(stream->file);
     stream->file = nullptr;
   }
-  traceLineL(kOpenClose, umsg::kCloseLine, static_cast<unsigned>(handle), rc);
+  traceLineL(kOpenClose, handleLine(umsg::kCloseLine), static_cast<unsigned>(handle), rc);
   if (rc != 0) traceLineL(kOpenClose, "%s", umsg::kCloseFailed);
   traceLineL(kSteps, "%s", umsg::kCloseEnd);
 }
@@ -241,7 +247,7 @@ jint putRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, cons
     LocalRef<jclass> cls = classOf(env, object);
     reportErrno(env, object, cls.get(), nullptr);
   }
-  traceLineL(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), result);
+  traceLineL(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kDetails, umsg::kRecordText, text);
   return result;
 }
@@ -266,7 +272,7 @@ jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer
   StreamCall stream{handle};
   if (stream && buffer) {
     jsize size = env->GetArrayLength(buffer);
-    jsize n = std::max(0, std::min(length, size));
+    jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
     std::vector<char>& out = stream->output;
     if (out.size() < static_cast<std::size_t>(n) + 1) {
       out.resize(static_cast<std::size_t>(n) + 1);
@@ -291,12 +297,12 @@ void traceBytes(const jbyte* bytes, std::size_t n) {
 }
 
 jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint length) {
-  traceLineL(kSteps, umsg::kReadBytesBegin, length);
+  traceLineL(kSteps, umsg::kReadBytesBegin, static_cast<int>(length));
   jint result = 0;
   StreamCall stream{handle};
   if (stream && buffer) {
     jsize size = env->GetArrayLength(buffer);
-    jsize n = std::max(0, std::min(length, size));
+    jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
     if (!std::feof(stream->file) && n > 0) {
       stream->bytes.assign(static_cast<std::size_t>(size), 0);
       std::size_t got = std::fread(stream->bytes.data(), 1, static_cast<std::size_t>(n), stream->file);
@@ -311,7 +317,7 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
       env->SetByteArrayRegion(buffer, 0, size, stream->bytes.data());
     }
   }
-  traceLineL(kDetails, umsg::kReadBytes, static_cast<unsigned>(handle), result);
+  traceLineL(kDetails, umsg::kReadBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kReadBytesEnd);
   return result == 0 ? -1 : result;
 }
@@ -323,7 +329,7 @@ jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint
   if (!stream || !buffer) {
     result = -1;
   } else {
-    jsize n = std::max(0, std::min(length, env->GetArrayLength(buffer)));
+    jsize n = std::max<jsize>(0, std::min<jsize>(length, env->GetArrayLength(buffer)));
     if (!std::feof(stream->file) && n > 0) {
       stream->bytes.resize(static_cast<std::size_t>(n));
       env->GetByteArrayRegion(buffer, 0, n, stream->bytes.data());
@@ -337,7 +343,7 @@ jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint
       }
     }
   }
-  traceLineL(kDetails, umsg::kWriteBytes, static_cast<unsigned>(handle), result);
+  traceLineL(kDetails, umsg::kWriteBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kWriteBytesEnd);
   return result;
 }
@@ -364,7 +370,7 @@ jint memberExists(JNIEnv* env, jstring ddString, jstring memberString) {
       traceLineL(kSteps, umsg::kMemberFile, dd.get(), file.c_str());
       result = fileexists(file.c_str());
     }
-    traceLineL(kResults, umsg::kMemberExists, dd.get(), member.get(), result);
+    traceLineL(kResults, umsg::kMemberExists, dd.get(), member.get(), static_cast<int>(result));
   }
   traceLineL(kSteps, "%s", umsg::kMemberExistsEnd);
   return result;

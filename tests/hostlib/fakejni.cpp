@@ -1,5 +1,6 @@
 #include "fakejni.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -98,6 +99,39 @@ void JNICALL DeleteLocalRef(JNIEnv* env, jobject ref) { FakeJni::of(env).deleteL
 jboolean JNICALL ExceptionCheck(JNIEnv* env) { return FakeJni::of(env).exceptionPending ? JNI_TRUE : JNI_FALSE; }
 void JNICALL ExceptionClear(JNIEnv* env) { FakeJni::of(env).exceptionPending = false; }
 
+// Array regions, checked as the VM checks them (an overrun raises
+// ArrayIndexOutOfBoundsException).
+template <class A, class T>
+bool inBounds(JNIEnv* env, const std::vector<T>& v, jsize start, jsize len) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (start < 0 || len < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > v.size()) {
+    fake.exceptionPending = true;
+    return false;
+  }
+  return true;
+}
+jsize JNICALL GetArrayLength(JNIEnv* env, jarray a) {
+  FakeJni::of(env).call();
+  return FakeJni::of(env).arrayLength(a);
+}
+void JNICALL GetCharArrayRegion(JNIEnv* env, jcharArray a, jsize start, jsize len, jchar* buf) {
+  auto& v = static_cast<FakeCharArray*>(a)->chars;
+  if (inBounds<FakeCharArray>(env, v, start, len)) std::copy_n(v.begin() + start, len, buf);
+}
+void JNICALL SetCharArrayRegion(JNIEnv* env, jcharArray a, jsize start, jsize len, const jchar* buf) {
+  auto& v = static_cast<FakeCharArray*>(a)->chars;
+  if (inBounds<FakeCharArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
+}
+void JNICALL GetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize len, jbyte* buf) {
+  auto& v = static_cast<FakeByteArray*>(a)->bytes;
+  if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(v.begin() + start, len, buf);
+}
+void JNICALL SetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize len, const jbyte* buf) {
+  auto& v = static_cast<FakeByteArray*>(a)->bytes;
+  if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
+}
+
 }  // namespace
 
 FakeJni::FakeJni() {
@@ -120,6 +154,11 @@ FakeJni::FakeJni() {
   table_.DeleteLocalRef = DeleteLocalRef;
   table_.ExceptionCheck = ExceptionCheck;
   table_.ExceptionClear = ExceptionClear;
+  table_.GetArrayLength = GetArrayLength;
+  table_.GetCharArrayRegion = GetCharArrayRegion;
+  table_.SetCharArrayRegion = SetCharArrayRegion;
+  table_.GetByteArrayRegion = GetByteArrayRegion;
+  table_.SetByteArrayRegion = SetByteArrayRegion;
   env_.functions = &table_;
 }
 
@@ -149,6 +188,26 @@ jstring FakeJni::string(const std::string& text) {
   strings_.push_back(std::make_unique<FakeString>());
   strings_.back()->text = text;
   return strings_.back().get();
+}
+
+FakeCharArray* FakeJni::charArray(std::vector<jchar> chars) {
+  charArrays_.push_back(std::make_unique<FakeCharArray>());
+  charArrays_.back()->chars = std::move(chars);
+  return charArrays_.back().get();
+}
+
+FakeByteArray* FakeJni::byteArray(std::vector<jbyte> bytes) {
+  byteArrays_.push_back(std::make_unique<FakeByteArray>());
+  byteArrays_.back()->bytes = std::move(bytes);
+  return byteArrays_.back().get();
+}
+
+jsize FakeJni::arrayLength(jarray a) const {
+  for (const auto& c : charArrays_)
+    if (c.get() == a) return static_cast<jsize>(c->chars.size());
+  for (const auto& b : byteArrays_)
+    if (b.get() == a) return static_cast<jsize>(b->bytes.size());
+  throw std::logic_error("no such array");
 }
 
 FakeValue& FakeJni::value(FakeObject* object, const std::string& name) {
