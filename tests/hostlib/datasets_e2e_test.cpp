@@ -164,4 +164,33 @@ TEST_P(DatasetsE2e, UnderCheckJni) {
   EXPECT_THAT(r.out + r.err, Not(HasSubstr("exceeds capacity")));
 }
 
+TEST_P(DatasetsE2e, DemoWalksTheRequest) {
+  opts_.env["KIVCLASSPATH2"] = kJars + "/kivdemo.jar:";
+  kivtest::writeFile(dir_ + "/demo.properties", "kiv.application=com.zov.kiv.demo.Demo\n"
+                                                "kiv.library=" KIVUTILS_LIBRARY "\n");
+  // A run before leaves its data set behind; the demo starts afresh.
+  for (int run = 0; run < 2; ++run) {
+    auto r = kivtest::run({KIVJAVA, "demo.properties", "-t", "tr" + std::to_string(run)}, opts_);
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_THAT(r.out, HasSubstr(
+        "Data sets: allocated the new data set DEMO.DATA to DD SYS00000 (rc=0)\n"
+        "Data sets: wrote 3 records (49 characters) into member M1\n"
+        "Data sets: wrote 14 bytes into member M2\n"
+        "Data sets: allocated DEMO.DATA(M1) to DD SYS00001 (rc=0)\n"
+        "Data sets: record read: //DEMOJOB JOB (ACCT)\n"
+        "Data sets: record read: //STEP1 EXEC PGM=IEFBR14\n"
+        "Data sets: record read: /*\n"
+        "Data sets: read the member again as 49 bytes\n"
+        "Data sets: member M2 exists: yes\n"
+        "Data sets: member M3 exists: no\n"
+        "Data sets: freed and destroyed DD SYS00001 (rc=0)\n"
+        "Data sets: freed and destroyed DD SYS00000 (rc=0)\n")) << r.out;
+  }
+  auto files = kivtest::listDir(dir_ + "/tr1");
+  ASSERT_EQ(files.size(), 1u);
+  std::string trace = kivtest::readFile(dir_ + "/tr1/" + files[0]);
+  EXPECT_THAT(trace, HasSubstr("   \tAlloc    DD=SYS00000 (DEMO.DATA, DISP=(NEW,CATLG,KEEP))   rc=0 (0,0)\n"));
+  EXPECT_THAT(trace, HasSubstr("   \tmemberExistsN(): dd='SYS00001', member='M2', rc=1\n"));
+}
+
 }  // namespace
