@@ -91,6 +91,11 @@ struct DataStream {
   std::vector<char> output;   // writeRecordN_old
   std::vector<jbyte> bytes;   // byte reads and writes
   std::vector<jchar> chars;   // character arrays
+  // The class of the object that opened the stream (a global reference)
+  // and its ivMaxreclen: record reads on objects of that class read the
+  // field without looking it up by name again.
+  jclass ownerClass = nullptr;
+  jfieldID maxreclenId = nullptr;
   ~DataStream() {
     if (file) std::fclose(file);
   }
@@ -156,6 +161,18 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   }
   traceLineL(kOpenClose, handleLine(umsg::kOpenLine), static_cast<unsigned>(handle), mode, file.c_str());
   if (handle != 0) {
+    if (object && cls) {
+      // Looked up quietly: setInteger below reports a missing field.
+      jfieldID id = env->GetFieldID(cls.get(), umsg::kFieldMaxreclen, umsg::kSigInt);
+      if (!id && env->ExceptionCheck()) env->ExceptionClear();
+      jclass global = id ? static_cast<jclass>(env->NewGlobalRef(cls.get())) : nullptr;
+      if (global) {
+        std::shared_ptr<DataStream> stream = streams().get(handle);
+        std::lock_guard lock(stream->lock);
+        stream->ownerClass = global;
+        stream->maxreclenId = id;
+      }
+    }
     setBoolean(env, object, cls.get(), umsg::kFieldDsorgHFS, 1);
     std::error_code ec;
     auto size = std::filesystem::file_size(file, ec);
@@ -170,13 +187,16 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   return handle;
 }
 
-void closeStream(int handle) {
+void closeStream(JNIEnv* env, int handle) {
   traceLineL(kSteps, "%s", umsg::kCloseBegin);
   int rc = EOF;
   if (std::shared_ptr<DataStream> stream = streams().remove(handle)) {
     std::lock_guard lock(stream->lock);  // a call on another thread finishes first
     rc = std::fclose(stream->file);
     stream->file = nullptr;
+    if (stream->ownerClass) env->DeleteGlobalRef(stream->ownerClass);
+    stream->ownerClass = nullptr;
+    stream->maxreclenId = nullptr;
   }
   traceLineL(kOpenClose, handleLine(umsg::kCloseLine), static_cast<unsigned>(handle), rc);
   if (rc != 0) traceLineL(kOpenClose, "%s", umsg::kCloseFailed);
@@ -184,15 +204,24 @@ void closeStream(int handle) {
 }
 
 // One record of the stream into its input buffer; its length (0: nothing).
-std::size_t readRecord(JNIEnv* env, jobject object, jclass cls, DataStream& stream, int handle) {
-  jint maxreclen = getInteger(env, object, cls, umsg::kFieldMaxreclen);
+std::size_t readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle) {
+  jint maxreclen;
+  if (object && stream.maxreclenId && env->IsInstanceOf(object, stream.ownerClass)) {
+    maxreclen = env->GetIntField(object, stream.maxreclenId);
+    traceLineL(kBuffers, umsg::kGetInteger, umsg::kFieldMaxreclen, static_cast<int>(maxreclen),
+               static_cast<unsigned>(maxreclen));
+  } else {
+    LocalRef<jclass> cls = classOf(env, object);
+    maxreclen = getInteger(env, object, cls.get(), umsg::kFieldMaxreclen);
+  }
   std::size_t len = 0;
   if (!std::feof(stream.file) && maxreclen > 0) {
     bool grown = false;
     len = readLine(stream.file, static_cast<std::size_t>(maxreclen), stream.input, grown);
     if (grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(stream.input.size()));
     if (std::ferror(stream.file)) {
-      reportErrno(env, object, cls, nullptr);
+      LocalRef<jclass> cls = classOf(env, object);
+      reportErrno(env, object, cls.get(), nullptr);
       std::clearerr(stream.file);
       len = 0;
     }
@@ -208,8 +237,7 @@ jstring readRecordString(JNIEnv* env, jobject object, int handle) {
   traceLineL(kSteps, "%s", umsg::kReadRecordBegin);
   jstring result = nullptr;
   if (StreamCall stream{handle}) {
-    LocalRef<jclass> cls = classOf(env, object);
-    if (readRecord(env, object, cls.get(), *stream.operator->(), handle) > 0) {
+    if (readRecord(env, object, *stream.operator->(), handle) > 0) {
       result = env->NewStringUTF(stream->input.data());
       if (!result && env->ExceptionCheck()) env->ExceptionClear();
     }
@@ -223,8 +251,7 @@ jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer)
   jint result = -1;
   StreamCall stream{handle};
   if (stream && buffer) {
-    LocalRef<jclass> cls = classOf(env, object);
-    std::size_t len = readRecord(env, object, cls.get(), *stream.operator->(), handle);
+    std::size_t len = readRecord(env, object, *stream.operator->(), handle);
     if (len > 0) {
       jsize size = env->GetArrayLength(buffer);
       std::size_t n = std::min(len, static_cast<std::size_t>(size));
@@ -386,8 +413,8 @@ namespace umsg = kiv::umsg;
   JNIEXPORT jint JNICALL Java_com_zov_kiv_host_##Class##_openN(JNIEnv* env, jobject object, jstring name) { \
     return guarded("openN", 0, [&] { return openStream(env, object, name, mode); });                       \
   }                                                                                                         \
-  JNIEXPORT void JNICALL Java_com_zov_kiv_host_##Class##_closeN(JNIEnv*, jobject, jint handle) {            \
-    guardedVoid("closeN", [&] { closeStream(handle); });                                                    \
+  JNIEXPORT void JNICALL Java_com_zov_kiv_host_##Class##_closeN(JNIEnv* env, jobject, jint handle) {       \
+    guardedVoid("closeN", [&] { closeStream(env, handle); });                                                    \
   }
 
 KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader)

@@ -79,6 +79,7 @@ class Datasets : public ::testing::Test {
     EXPECT_EQ(fake_.localRefsHeld(), 0u);
     EXPECT_EQ(fake_.utfCharsHeld(), 0);
     EXPECT_EQ(fake_.callsWithExceptionPending, 0);
+    EXPECT_EQ(fake_.globalRefsHeld, 0);
   }
   static void write(const std::string& file, const std::string& text) { kivtest::writeFile(file, text); }
   int field(kivtest::FakeObject* o, const char* name) { return fake_.value(o, name).i; }
@@ -209,6 +210,30 @@ TEST_F(Datasets, RecordsAndCharacterArrays) {
   EXPECT_EQ(chars->chars, (std::vector<jchar>{'X', ' ', 'Y', '\n', 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetReader_readRecordN_1old(env_, reader, h, chars), -1);
   Java_com_zov_kiv_host_KivDatasetReader_closeN(env_, reader, h);
+}
+
+// ivMaxreclen is read on every call, from whichever object makes it.
+TEST_F(Datasets, MaxreclenReadOnEveryCall) {
+  write("ZZ.M__", "abcdef\nxy\n");
+  auto* reader = fake_.newObject(classes_.stream);
+  jint h = Java_com_zov_kiv_host_KivDatasetReader_openN(env_, reader, fake_.string("ZZ.M__"));
+  fake_.value(reader, "ivMaxreclen").i = 4;
+  auto read = [&](jobject o) {
+    jstring s = Java_com_zov_kiv_host_KivDatasetReader_readRecordN(env_, o, h);
+    std::string t = s ? static_cast<kivtest::FakeString*>(s)->text : "<null>";
+    if (s) fake_.deleteLocal(s);
+    return t;
+  };
+  EXPECT_EQ(read(reader), "abcd");
+  kivtest::FakeClass* other = fake_.defineClass("Other");
+  fake_.declare(other, "ivMaxreclen", "I");
+  auto* second = fake_.newObject(other);
+  fake_.value(second, "ivMaxreclen").i = 100;
+  EXPECT_EQ(read(second), "ef\n");
+  fake_.value(reader, "ivMaxreclen").i = 0;
+  EXPECT_EQ(read(reader), "<null>");
+  Java_com_zov_kiv_host_KivDatasetReader_closeN(env_, reader, h);
+  EXPECT_THAT(trace_.lines(), Contains("\t\t\tgetInteger() : ivMaxreclen=4 (0x4)"));
 }
 
 TEST_F(Datasets, MappingAndModes) {

@@ -132,6 +132,20 @@ void JNICALL SetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize le
   if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
 }
 
+jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (o) ++fake.globalRefsHeld;
+  return o;
+}
+void JNICALL DeleteGlobalRef(JNIEnv* env, jobject o) {
+  if (o) --FakeJni::of(env).globalRefsHeld;
+}
+jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
+  FakeJni::of(env).call();
+  return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
+}
+
 }  // namespace
 
 FakeJni::FakeJni() {
@@ -155,6 +169,9 @@ FakeJni::FakeJni() {
   table_.ExceptionCheck = ExceptionCheck;
   table_.ExceptionClear = ExceptionClear;
   table_.GetArrayLength = GetArrayLength;
+  table_.NewGlobalRef = NewGlobalRef;
+  table_.DeleteGlobalRef = DeleteGlobalRef;
+  table_.IsInstanceOf = IsInstanceOf;
   table_.GetCharArrayRegion = GetCharArrayRegion;
   table_.SetCharArrayRegion = SetCharArrayRegion;
   table_.GetByteArrayRegion = GetByteArrayRegion;

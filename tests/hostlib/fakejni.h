@@ -85,6 +85,7 @@ class FakeJni {
   int utfCharsHeld() const { return utfCharsHeld_; }
   std::size_t localRefsHeld() const { return locals_.size(); }
   int badDeletes = 0;  // DeleteLocalRef of something that is no local reference
+  int globalRefsHeld = 0;
 
   // ---- failures to simulate ---------------------------------------------------
   bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)

@@ -41,7 +41,7 @@ public final class StreamsBench implements KivApplication {
             long before = peakKiB();
             long lines = mode.equals("memory-kiv") ? kivReadRecords(file) : javaReadLines(file);
             long after = peakKiB();
-            System.out.printf("memory %s: %d lines, peak RSS %d KiB -> %d KiB, growth %d KiB%n", mode, lines, before,
+            System.out.printf("memory %s: %d characters, peak RSS %d KiB -> %d KiB, growth %d KiB%n", mode, lines, before,
                     after, after - before);
             return 0;
         }
