@@ -89,6 +89,7 @@ struct DataStream {
   std::FILE* file = nullptr;  // null once closed
   std::vector<char> input;    // record reads
   std::vector<char> output;   // writeRecordN_old
+  std::vector<char> record;   // writeRecordN
   std::vector<jbyte> bytes;   // byte reads and writes
   std::vector<jchar> chars;   // character arrays
   // The class of the object that opened the stream (a global reference)
@@ -167,10 +168,13 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
       if (!id && env->ExceptionCheck()) env->ExceptionClear();
       jclass global = id ? static_cast<jclass>(env->NewGlobalRef(cls.get())) : nullptr;
       if (global) {
-        std::shared_ptr<DataStream> stream = streams().get(handle);
-        std::lock_guard lock(stream->lock);
-        stream->ownerClass = global;
-        stream->maxreclenId = id;
+        if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
+          std::lock_guard lock(stream->lock);
+          stream->ownerClass = global;
+          stream->maxreclenId = id;
+        } else {
+          env->DeleteGlobalRef(global);  // closed on another thread meanwhile
+        }
       }
     }
     setBoolean(env, object, cls.get(), umsg::kFieldDsorgHFS, 1);
@@ -269,7 +273,7 @@ jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer)
 // Writes text (length len) to the stream; len, or -1 with errno reported.
 jint putRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, const char* text, std::size_t len) {
   jint result = static_cast<jint>(len);
-  if (std::fputs(text, stream.file) == EOF) {
+  if (std::fwrite(text, 1, len, stream.file) != len) {
     result = -1;
     LocalRef<jclass> cls = classOf(env, object);
     reportErrno(env, object, cls.get(), nullptr);
@@ -283,10 +287,18 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
   traceLineL(kSteps, "%s", umsg::kWriteRecordBegin);
   jint result = -1;
   if (StreamCall stream{handle}) {
-    CString text = GetString(env, record);
-    if (text) {
-      std::size_t len = std::strlen(text.get());
-      result = len == 0 ? 0 : putRecord(env, object, *stream.operator->(), handle, text.get(), len);
+    if (!record) {
+      GetString(env, record);  // traces the null String
+    } else {
+      // The record's modified UTF-8 straight into the stream's own buffer
+      // (it holds no NUL byte, so its length is that of the C string).
+      jsize utfLength = env->GetStringUTFLength(record);
+      std::vector<char>& out = stream->record;
+      if (out.size() < static_cast<std::size_t>(utfLength) + 1) out.resize(static_cast<std::size_t>(utfLength) + 1);
+      env->GetStringUTFRegion(record, 0, env->GetStringLength(record), out.data());
+      out[static_cast<std::size_t>(utfLength)] = '\0';
+      result = utfLength == 0 ? 0 : putRecord(env, object, *stream.operator->(), handle, out.data(),
+                                              static_cast<std::size_t>(utfLength));
     }
   }
   traceLineL(kSteps, "%s", umsg::kWriteRecordEnd);

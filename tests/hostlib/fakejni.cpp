@@ -132,6 +132,26 @@ void JNICALL SetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize le
   if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
 }
 
+// String lengths in UTF-16 units and the whole text as modified UTF-8
+// (the fake keeps texts without NUL characters).
+jsize JNICALL GetStringLength(JNIEnv* env, jstring s) {
+  FakeJni::of(env).call();
+  jsize n = 0;
+  for (unsigned char c : static_cast<FakeString*>(s)->text) {
+    if ((c & 0xC0) != 0x80) ++n;
+    if (c >= 0xF0) ++n;  // a surrogate pair
+  }
+  return n;
+}
+jsize JNICALL GetStringUTFLength(JNIEnv* env, jstring s) {
+  FakeJni::of(env).call();
+  return static_cast<jsize>(static_cast<FakeString*>(s)->text.size());
+}
+void JNICALL GetStringUTFRegion(JNIEnv* env, jstring s, jsize start, jsize len, char* buf) {
+  if (start != 0 || len != GetStringLength(env, s)) throw std::logic_error("only whole strings");
+  const std::string& t = static_cast<FakeString*>(s)->text;
+  std::copy(t.begin(), t.end(), buf);
+}
 jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
@@ -170,6 +190,9 @@ FakeJni::FakeJni() {
   table_.ExceptionClear = ExceptionClear;
   table_.GetArrayLength = GetArrayLength;
   table_.NewGlobalRef = NewGlobalRef;
+  table_.GetStringLength = GetStringLength;
+  table_.GetStringUTFLength = GetStringUTFLength;
+  table_.GetStringUTFRegion = GetStringUTFRegion;
   table_.DeleteGlobalRef = DeleteGlobalRef;
   table_.IsInstanceOf = IsInstanceOf;
   table_.GetCharArrayRegion = GetCharArrayRegion;
