@@ -181,4 +181,132 @@ inline constexpr const char* kSystemcallBegin = "systemcallN() begin\n";
 inline constexpr const char* kSystemcall = "systemcallN(): '%s'\n";
 inline constexpr const char* kSystemcallEnd = "systemcallN() end (rc=%x)\n";
 
+
+// ---- DD objects (KivDatasetDD) -------------------------------------------------------
+inline constexpr const char* kFieldDDName = "ivDDName";
+inline constexpr const char* kFieldDSName = "ivDSName";
+inline constexpr const char* kFieldMember = "ivMember";
+inline constexpr const char* kFieldVolser = "ivVolser";
+inline constexpr const char* kFieldUnit = "ivUnit";
+inline constexpr const char* kFieldVolRefDSName = "ivVolRefDSName";
+inline constexpr const char* kFieldPrivate = "ivPrivate";
+inline constexpr const char* kFieldVolumeSequenceNumber = "ivVolumeSequenceNumber";
+inline constexpr const char* kFieldVolumeCount = "ivVolumeCount";
+inline constexpr const char* kFieldLabel = "ivLabel";
+inline constexpr const char* kFieldDatasetSequenceNumber = "ivDatasetSequenceNumber";
+inline constexpr const char* kFieldStatus = "ivStatus";
+inline constexpr const char* kFieldNormdisp = "ivNormdisp";
+inline constexpr const char* kFieldConddisp = "ivConddisp";
+inline constexpr const char* kFieldDSORG = "ivDSORG";
+inline constexpr const char* kFieldAlcunit = "ivAlcunit";
+inline constexpr const char* kFieldAvgblk = "ivAvgblk";
+inline constexpr const char* kFieldPrimary = "ivPrimary";
+inline constexpr const char* kFieldSecondary = "ivSecondary";
+inline constexpr const char* kFieldDirblk = "ivDirblk";
+inline constexpr const char* kFieldMiscflags = "ivMiscflags";
+inline constexpr const char* kFieldRecfm = "ivRecfm";
+inline constexpr const char* kFieldBlksize = "ivBlksize";
+inline constexpr const char* kFieldLrecl = "ivLrecl";
+inline constexpr const char* kFieldDCBRefDSName = "ivDCBRefDSName";
+inline constexpr const char* kFieldDCBRefDDName = "ivDCBRefDDName";
+inline constexpr const char* kFieldStorclass = "ivStorclass";
+inline constexpr const char* kFieldMgntclass = "ivMgntclass";
+inline constexpr const char* kFieldDataclass = "ivDataclass";
+inline constexpr const char* kFieldDSNType = "ivDSNType";
+inline constexpr const char* kFieldLikeDS = "ivLikeDS";
+inline constexpr const char* kFieldSysoutClass = "ivSysoutClass";
+inline constexpr const char* kFieldSysoutName = "ivSysoutName";
+inline constexpr const char* kFieldRefDDName = "ivRefDDName";
+inline constexpr const char* kFieldPassword = "ivPassword";
+inline constexpr const char* kFieldPathString = "ivPathString";
+inline constexpr const char* kFieldPathopts = "ivPathopts";
+inline constexpr const char* kFieldPathmode = "ivPathmode";
+inline constexpr const char* kFieldPathNDisp = "ivPathNDisp";
+inline constexpr const char* kFieldPathCDisp = "ivPathCDisp";
+inline constexpr const char* kFieldRc = "ivRc";
+inline constexpr const char* kFieldErrcode = "ivErrcode";
+inline constexpr const char* kFieldInfocode = "ivInfocode";
+inline constexpr const char* kFieldSMSReason = "ivSMSReason";
+inline constexpr const char* kFieldDyntHandle = "ivDyntHandle";
+
+inline constexpr int kNoMemoryRc = 9999;
+inline constexpr int kNoCode = 0xFFFF;
+inline constexpr const char* kOpMemory = "memory allocation error";
+inline constexpr const char* kOpDyninit = "dyninit()";
+inline constexpr const char* kOpDynalloc = "dynalloc()";
+inline constexpr const char* kOpDynfree = "dynfree()";
+inline constexpr const char* kConcatMarker = "$C$O$N$C$A$T$ $$$ ";
+
+inline constexpr const char* kDyninitBegin = "dyninitN() begin\n";
+inline constexpr const char* kDyninitEnd = "dyninitN() end (rc=%d)\n";
+inline constexpr const char* kDynallocBegin = "dynallocN() begin\n";
+inline constexpr const char* kDynallocEnd = "dynallocN() end (rc=%d)\n";
+inline constexpr const char* kDynfreeBegin = "dynfreeN() begin\n";
+inline constexpr const char* kDynfreeEnd = "dynfreeN() end (rc=%d)\n";
+inline constexpr const char* kDyndestroyBegin = "dyndestroyN() begin\n";
+inline constexpr const char* kDyndestroyEnd = "dyndestroyN() end\n";
+inline constexpr const char* kToHexStringBegin = "toHexStringN() begin\n";
+inline constexpr const char* kToHexStringEnd = "toHexStringN() end\n";
+inline constexpr const char* kGetConcatIdentBegin = "getConcatIdentN() begin\n";
+inline constexpr const char* kConcatenateBegin = "concatenateN() begin\n";
+inline constexpr const char* kConcatenateEnd = "concatenateN() end\n";
+inline constexpr const char* kTestBegin = "testN() begin\n";
+inline constexpr const char* kTestEnd = "testN() end\n";
+inline constexpr const char* kDynfreeNoPip = "dynfreeN(): ERROR: pip already NULL\n";
+inline constexpr const char* kDyndestroyNoPip = "dyndestroyN(): ERROR: pip already NULL\n";
+inline constexpr const char* kDDErrorNoCodes = "\tError: %s rc=%d, no error code and info code available\n";
+inline constexpr const char* kDDErrorSms = "\tError: %s rc=%d, error code=%#04x, SMS reason code=%#04x\n";
+inline constexpr const char* kDDErrorInfo = "\tError: %s rc=%d, error code=%#04x, info code=%#04x\n";
+inline constexpr const char* kAllocLine = "\tAlloc    DD=%s (%s%s%s%s%s%s%s%s, DISP=(%s,%s,%s))   rc=%d (%x,%x)\n";
+inline constexpr const char* kAllocPathLine = "\tAlloc    DD=%s (%s, PATHDISP=(%s,%s))   rc=%d (%x,%x)\n";
+inline constexpr const char* kAllocVolser = ", VOL=SER=";
+inline constexpr const char* kAllocUnit = ", UNIT=";
+inline constexpr const char* kConcatenate = "\tConcatenate '%s' to '%s'\n";
+inline constexpr const char* kTestCodes = "Error code = 0x%x   Information code = 0x%x\n";
+// A status or disposition code without a text of its own.
+inline constexpr const char* kNoCodeText = "";
+inline constexpr const char* kStatusTexts[] = {"OLD", "MOD", "NEW", "SHR"};      // codes 1, 2, 4, 8
+inline constexpr const char* kDispTexts[] = {"UNCATLG", "CATLG", "DELETE", "KEEP"};  // codes 1, 2, 4, 8
+
+// ---- data-set readers, writers and streams -------------------------------------------
+inline constexpr const char* kFieldDsorgHFS = "dsorgHFS";
+inline constexpr const char* kFieldMaxreclen = "ivMaxreclen";
+inline constexpr const char* kModeReader = "rt";
+inline constexpr const char* kModeInputStream = "rb";
+inline constexpr const char* kModeWriter = "wt,recfm=*";
+inline constexpr const char* kModeOutputStream = "wb";
+inline constexpr int kEmptyFileMaxreclen = 65535;
+
+inline constexpr const char* kOpenBegin = "openN() begin\n";
+inline constexpr const char* kOpenEnd = "openN() end\n";
+inline constexpr const char* kCloseBegin = "closeN() begin\n";
+inline constexpr const char* kCloseEnd = "closeN() end\n";
+inline constexpr const char* kReadRecordBegin = "readRecordN() begin\n";
+inline constexpr const char* kReadRecordEnd = "readRecordN() end\n";
+inline constexpr const char* kWriteRecordBegin = "writeRecordN() begin\n";
+inline constexpr const char* kWriteRecordEnd = "writeRecordN() end\n";
+inline constexpr const char* kReadBytesBegin = "readBytesN() begin (readLen=%d)\n";
+inline constexpr const char* kReadBytesEnd = "readBytesN() end\n";
+inline constexpr const char* kWriteBytesBegin = "writeBytesN() begin\n";
+inline constexpr const char* kWriteBytesEnd = "writeBytesN() end\n";
+inline constexpr const char* kMemberExistsBegin = "memberExistsN() begin\n";
+inline constexpr const char* kMemberExistsEnd = "memberExistsN() end\n";
+
+inline constexpr const char* kOpenLine = "\tOpen        %0.8x  %s  (%s)\n";
+inline constexpr const char* kOpenFailed = "\tOpen        %s failed for %s\n";
+inline constexpr const char* kCloseLine = "\tClose       %0.8x (rc=%d)\n";
+inline constexpr const char* kCloseFailed = "\tClose       failed\n";
+inline constexpr const char* kInputBufferLine = "\tchInputBuffer allocated:  length=%d\n";
+inline constexpr const char* kOutputBufferLine = "\tchOutputBuffer allocated:  length=%d\n";
+inline constexpr const char* kReadChars = "\tRead        %x  Chars read: %d\n";
+inline constexpr const char* kRecordText = "\t'%s'\n";
+inline constexpr const char* kWriteChars = "\tWrite       %x  Write chars: %d\n";
+inline constexpr const char* kByteValue = "\t            %d\n";
+inline constexpr const char* kReadBytes = "\tRead        %x  Bytes read: %d\n";
+inline constexpr const char* kWriteBytes = "\tWrite       %x  Bytes written: %d\n";
+inline constexpr const char* kMemberFile = "\tInfo: %s corresponds to %s\n";
+inline constexpr const char* kMemberExists = "\tmemberExistsN(): dd='%s', member='%s', rc=%d\n";
+// A handle that was never given out or is closed already.
+inline constexpr const char* kNotOpen = "\tError: handle %x is not open\n";
+
 }  // namespace kiv::umsg

@@ -6,6 +6,7 @@
 #include "kivutils.h"
 #include "kivutilsmsg.h"
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 
@@ -14,10 +15,16 @@ namespace {
 
 platform::Mutex traceMutex;
 TraceState traceState;  // guarded by traceMutex
+// The level while a file is set, else 0; changed with the state under the
+// lock. Lines of a level that cannot be written are dropped without taking
+// the lock (record reads check several lines per call).
+std::atomic<int> openLevel{0};
+void updateOpenLevel() { openLevel.store(traceState.active() ? traceState.tracelevel : 0, std::memory_order_relaxed); }
 
 // Writes one line when a file is set and, for a gated line, the level is
 // above the threshold. Never throws.
 void writeLine(bool gated, int threshold, const char* fmt, va_list args) noexcept {
+  if (gated && openLevel.load(std::memory_order_relaxed) <= threshold) return;
   try {
     std::lock_guard lock(traceMutex);
     if (!traceState.active() || (gated && traceState.tracelevel <= threshold)) return;
@@ -37,9 +44,11 @@ int initTrace(const char* path, int level) {
   if (!f) {
     traceState.tracefile.clear();
     traceState.tracelevel = 0;
+    updateOpenLevel();
     return -1;
   }
   std::fclose(f);
+  updateOpenLevel();
   return 0;
 }
 
@@ -50,12 +59,14 @@ void setTraceLevel(int level) {
   if (announce) kiv::traceLine(umsg::kSetTraceLevel, level);
   lock.lock();
   traceState.tracelevel = level;
+  updateOpenLevel();
 }
 
 void stopTrace() {
   std::lock_guard lock(traceMutex);
   traceState.tracefile.clear();
   traceState.tracelevel = 0;
+  updateOpenLevel();
 }
 
 int traceLevel() {

@@ -1,6 +1,7 @@
 #include "fakejni.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -115,18 +116,75 @@ void JNICALL CallVoidMethodV(JNIEnv* env, jobject o, jmethodID id, va_list args)
   if (it == methods.end() || &it->second != method) throw std::logic_error("method of another class");
   objectOf(o)->received.push_back(textOf(va_arg(args, jobject)));
 }
-jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
-  FakeJni::of(env).call();
-  return o && objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
-}
-jobject JNICALL NewGlobalRef(JNIEnv* env, jobject ref) {
-  FakeJni::of(env).call();
-  ++FakeJni::of(env).globalRefsHeld;
-  return ref;
-}
-void JNICALL DeleteGlobalRef(JNIEnv* env, jobject) { --FakeJni::of(env).globalRefsHeld; }
 jboolean JNICALL ExceptionCheck(JNIEnv* env) { return FakeJni::of(env).exceptionPending ? JNI_TRUE : JNI_FALSE; }
 void JNICALL ExceptionClear(JNIEnv* env) { FakeJni::of(env).exceptionPending = false; }
+
+// Array regions, checked as the VM checks them (an overrun raises
+// ArrayIndexOutOfBoundsException).
+template <class A, class T>
+bool inBounds(JNIEnv* env, const std::vector<T>& v, jsize start, jsize len) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (start < 0 || len < 0 || static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > v.size()) {
+    fake.exceptionPending = true;
+    return false;
+  }
+  return true;
+}
+jsize JNICALL GetArrayLength(JNIEnv* env, jarray a) {
+  FakeJni::of(env).call();
+  return FakeJni::of(env).arrayLength(a);
+}
+void JNICALL GetCharArrayRegion(JNIEnv* env, jcharArray a, jsize start, jsize len, jchar* buf) {
+  auto& v = static_cast<FakeCharArray*>(a)->chars;
+  if (inBounds<FakeCharArray>(env, v, start, len)) std::copy_n(v.begin() + start, len, buf);
+}
+void JNICALL SetCharArrayRegion(JNIEnv* env, jcharArray a, jsize start, jsize len, const jchar* buf) {
+  auto& v = static_cast<FakeCharArray*>(a)->chars;
+  if (inBounds<FakeCharArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
+}
+void JNICALL GetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize len, jbyte* buf) {
+  auto& v = static_cast<FakeByteArray*>(a)->bytes;
+  if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(v.begin() + start, len, buf);
+}
+void JNICALL SetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start, jsize len, const jbyte* buf) {
+  auto& v = static_cast<FakeByteArray*>(a)->bytes;
+  if (inBounds<FakeByteArray>(env, v, start, len)) std::copy_n(buf, len, v.begin() + start);
+}
+
+// String lengths in UTF-16 units and the whole text as modified UTF-8
+// (the fake keeps texts without NUL characters).
+jsize JNICALL GetStringLength(JNIEnv* env, jstring s) {
+  FakeJni::of(env).call();
+  jsize n = 0;
+  for (unsigned char c : static_cast<FakeString*>(s)->text) {
+    if ((c & 0xC0) != 0x80) ++n;
+    if (c >= 0xF0) ++n;  // a surrogate pair
+  }
+  return n;
+}
+jsize JNICALL GetStringUTFLength(JNIEnv* env, jstring s) {
+  FakeJni::of(env).call();
+  return static_cast<jsize>(static_cast<FakeString*>(s)->text.size());
+}
+void JNICALL GetStringUTFRegion(JNIEnv* env, jstring s, jsize start, jsize len, char* buf) {
+  if (start != 0 || len != GetStringLength(env, s)) throw std::logic_error("only whole strings");
+  const std::string& t = static_cast<FakeString*>(s)->text;
+  std::copy(t.begin(), t.end(), buf);
+}
+jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  if (o) ++fake.globalRefsHeld;
+  return o;
+}
+void JNICALL DeleteGlobalRef(JNIEnv* env, jobject o) {
+  if (o) --FakeJni::of(env).globalRefsHeld;
+}
+jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
+  FakeJni::of(env).call();
+  return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
+}
 
 }  // namespace
 
@@ -155,6 +213,14 @@ FakeJni::FakeJni() {
   table_.DeleteGlobalRef = DeleteGlobalRef;
   table_.ExceptionCheck = ExceptionCheck;
   table_.ExceptionClear = ExceptionClear;
+  table_.GetArrayLength = GetArrayLength;
+  table_.GetStringLength = GetStringLength;
+  table_.GetStringUTFLength = GetStringUTFLength;
+  table_.GetStringUTFRegion = GetStringUTFRegion;
+  table_.GetCharArrayRegion = GetCharArrayRegion;
+  table_.SetCharArrayRegion = SetCharArrayRegion;
+  table_.GetByteArrayRegion = GetByteArrayRegion;
+  table_.SetByteArrayRegion = SetByteArrayRegion;
   env_.functions = &table_;
 }
 
@@ -188,6 +254,26 @@ jstring FakeJni::string(const std::string& text) {
   strings_.push_back(std::make_unique<FakeString>());
   strings_.back()->text = text;
   return strings_.back().get();
+}
+
+FakeCharArray* FakeJni::charArray(std::vector<jchar> chars) {
+  charArrays_.push_back(std::make_unique<FakeCharArray>());
+  charArrays_.back()->chars = std::move(chars);
+  return charArrays_.back().get();
+}
+
+FakeByteArray* FakeJni::byteArray(std::vector<jbyte> bytes) {
+  byteArrays_.push_back(std::make_unique<FakeByteArray>());
+  byteArrays_.back()->bytes = std::move(bytes);
+  return byteArrays_.back().get();
+}
+
+jsize FakeJni::arrayLength(jarray a) const {
+  for (const auto& c : charArrays_)
+    if (c.get() == a) return static_cast<jsize>(c->chars.size());
+  for (const auto& b : byteArrays_)
+    if (b.get() == a) return static_cast<jsize>(b->bytes.size());
+  throw std::logic_error("no such array");
 }
 
 FakeValue& FakeJni::value(FakeObject* object, const std::string& name) {

@@ -41,6 +41,14 @@ struct FakeMethod {
   std::string signature;
 };
 
+struct FakeCharArray : _jcharArray {
+  std::vector<jchar> chars;
+};
+
+struct FakeByteArray : _jbyteArray {
+  std::vector<jbyte> bytes;
+};
+
 struct FakeClass : _jclass {
   std::string name;
   std::map<std::string, FakeField> fields;  // by name
@@ -71,6 +79,11 @@ class FakeJni {
   FakeObject* newObject(FakeClass* cls);
   // A String that the test passes in (not a local reference of the library).
   jstring string(const std::string& text);
+
+  // Arrays that the test passes in.
+  FakeCharArray* charArray(std::vector<jchar> chars);
+  FakeByteArray* byteArray(std::vector<jbyte> bytes);
+  jsize arrayLength(jarray array) const;
 
   // Field values by name (the field must be declared).
   FakeValue& value(FakeObject* object, const std::string& name);
@@ -105,6 +118,8 @@ class FakeJni {
   std::vector<std::unique_ptr<FakeClass>> classes_;
   std::vector<std::unique_ptr<FakeObject>> objects_;
   std::vector<std::unique_ptr<FakeString>> strings_;
+  std::vector<std::unique_ptr<FakeCharArray>> charArrays_;
+  std::vector<std::unique_ptr<FakeByteArray>> byteArrays_;
   std::multiset<jobject> locals_;
 };
 

@@ -34,6 +34,7 @@ public final class Demo implements KivApplication {
         properties.stringPropertyNames().stream().sorted()
                 .forEach(n -> System.out.println("  " + n + " = " + properties.getProperty(n)));
         useLibrary(properties);
+        DemoDatasets.run(properties);
         DemoHostServices.show();
         int result = Integer.parseInt(properties.getProperty("demo.exitcode", "0").trim());
         System.out.println("kiv_main returns " + result);

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# kivutils' data-set streams against Java's own classes on the same files:
+# record and byte throughput (ratio kivutils / Java, goal >= 0.9) and the
+# growth of the peak memory while a 1 GiB file is read line by line (goal:
+# under 16 MiB more than Java's BufferedReader needs).
+#   streams_bench.sh <kivjava> <jar dir> <libkivutils.so> <java home> [rounds]
+set -euo pipefail
+kivjava=$1 jars=$2 lib=$3 java_home=$4 rounds=${5:-5}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export JAVA_HOME=$java_home KIVCLASSPATH1="$jars/kivhost.jar:" KIVCLASSPATH2="$jars/kivtestapps.jar:"
+unset CLASSPATH KIVOPTIONS KIVPROPERTIES KIVTRACEPATH
+# 100 MB of 80-character lines (79 characters and the line end).
+python3 - <<'PY'
+line = ("0123456789" * 8)[:79] + "\n"
+with open("lines.txt", "w") as f:
+    for i in range(100_000_000 // 80):
+        f.write(line)
+PY
+props() { printf 'kiv.application=com.zov.kiv.test.StreamsBench\nkiv.library=%s\n%s\n' "$lib" "$1" > bench.properties; }
+props "bench.mode=throughput
+bench.file=lines.txt
+bench.rounds=$rounds"
+"$kivjava" bench.properties | grep -A5 '^operation'
+# 1 GiB of lines, read with a small fixed Java heap so that the heap hides nothing.
+for _ in $(seq 10); do cat lines.txt; done | head -c 1073741824 > big.txt
+rm -f lines.txt out.kiv out.java bin.kiv bin.java
+for m in memory-java memory-kiv; do
+  props "bench.mode=$m
+bench.file=big.txt"
+  "$kivjava" bench.properties -ms16777216 -mx16777216 | grep '^memory'
+done

@@ -1,0 +1,225 @@
+package com.zov.kiv.test;
+
+import com.zov.kiv.host.KivApplication;
+import com.zov.kiv.host.KivDatasetInputStream;
+import com.zov.kiv.host.KivDatasetOutputStream;
+import com.zov.kiv.host.KivDatasetReader;
+import com.zov.kiv.host.KivDatasetWriter;
+import com.zov.kiv.host.KivLibrary;
+import java.io.BufferedReader;
+import java.io.BufferedWriter;
+import java.io.FileInputStream;
+import java.io.FileOutputStream;
+import java.io.IOException;
+import java.io.InputStreamReader;
+import java.io.OutputStreamWriter;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Paths;
+import java.util.ArrayList;
+import java.util.Collections;
+import java.util.List;
+import java.util.Properties;
+
+/**
+ * The data-set streams of kivutils against Java's own classes on the same
+ * files, interleaved round by round (bench/streams_bench.sh runs it).
+ * bench.mode=throughput: MB/s of record and byte reads and writes and the
+ * ratio kivutils / Java (goal >= 0.9). bench.mode=memory-kiv or memory-java:
+ * the growth of the peak resident memory while reading bench.file.
+ */
+public final class StreamsBench implements KivApplication {
+    private static final int BLOCK = 64 * 1024;
+
+    @Override
+    public int run(Properties p) throws Exception {
+        KivLibrary.load(p);
+        String mode = p.getProperty("bench.mode", "throughput");
+        String file = p.getProperty("bench.file", "lines.txt");
+        if (mode.startsWith("memory")) {
+            readOnce(file, 1);  // loads the classes and the library's code
+            long before = peakKiB();
+            long lines = mode.equals("memory-kiv") ? kivReadRecords(file) : javaReadLines(file);
+            long after = peakKiB();
+            System.out.printf("memory %s: %d characters, peak RSS %d KiB -> %d KiB, growth %d KiB%n", mode, lines, before,
+                    after, after - before);
+            return 0;
+        }
+        int rounds = Integer.parseInt(p.getProperty("bench.rounds", "5"));
+        long size = Files.size(Paths.get(file));
+        List<List<Double>> times = new ArrayList<>();
+        for (int i = 0; i < 8; i++) {
+            times.add(new ArrayList<>());
+        }
+        for (int r = 0; r < rounds + 1; r++) {  // round 0 warms up
+            double[] t = {
+                time(() -> kivReadRecords(file)), time(() -> javaReadLines(file)),
+                time(() -> kivWriteRecords(file, "out.kiv")), time(() -> javaWriteLines(file, "out.java")),
+                time(() -> kivReadBytes(file)), time(() -> javaReadBytes(file)),
+                time(() -> kivWriteBytes(size, "bin.kiv")), time(() -> javaWriteBytes(size, "bin.java")),
+            };
+            if (r > 0) {
+                for (int i = 0; i < 8; i++) {
+                    times.get(i).add(t[i]);
+                }
+            }
+        }
+        String[] names = {"readRecordN / BufferedReader.readLine", "writeRecordN / BufferedWriter.write",
+            "readBytesN / FileInputStream.read", "writeBytesN / FileOutputStream.write"};
+        double mb = size / 1e6;
+        System.out.printf("%-42s %12s %12s %8s%n", "operation (median of " + rounds + ")", "kivutils MB/s", "Java MB/s",
+                "ratio");
+        for (int i = 0; i < 4; i++) {
+            double kiv = mb / median(times.get(2 * i));
+            double java = mb / median(times.get(2 * i + 1));
+            System.out.printf("%-42s %12.0f %12.0f %8.2f%n", names[i], kiv, java, kiv / java);
+        }
+        return 0;
+    }
+
+    private interface Work {
+        long run() throws IOException;
+    }
+
+    private static long sink;
+
+    private static double time(Work w) throws IOException {
+        long start = System.nanoTime();
+        sink += w.run();
+        return (System.nanoTime() - start) / 1e9;
+    }
+
+    private static double median(List<Double> v) {
+        List<Double> s = new ArrayList<>(v);
+        Collections.sort(s);
+        return s.get(s.size() / 2);
+    }
+
+    private static long peakKiB() throws IOException {
+        for (String line : Files.readAllLines(Paths.get("/proc/self/status"))) {
+            if (line.startsWith("VmHWM:")) {
+                return Long.parseLong(line.replaceAll("[^0-9]", ""));
+            }
+        }
+        return -1;
+    }
+
+    private static void readOnce(String file, int lines) {
+        KivDatasetReader r = new KivDatasetReader();
+        int h = r.openN(file);
+        for (int i = 0; i < lines; i++) {
+            r.readRecordN(h);
+        }
+        r.closeN(h);
+    }
+
+    private static long kivReadRecords(String file) {
+        KivDatasetReader r = new KivDatasetReader();
+        int h = r.openN(file);
+        long n = 0;
+        for (String s = r.readRecordN(h); s != null; s = r.readRecordN(h)) {
+            n += s.length();
+        }
+        r.closeN(h);
+        return n;
+    }
+
+    private static long javaReadLines(String file) throws IOException {
+        long n = 0;
+        try (BufferedReader in = new BufferedReader(
+                new InputStreamReader(new FileInputStream(file), StandardCharsets.UTF_8))) {
+            for (String s = in.readLine(); s != null; s = in.readLine()) {
+                n += s.length() + 1;
+            }
+        }
+        return n;
+    }
+
+    // Both writers copy the lines they are given; the lines come from the
+    // input file, read once into memory.
+    private static List<String> cached;
+    private static String cachedFile;
+
+    private static List<String> lines(String file) throws IOException {
+        if (!file.equals(cachedFile)) {
+            cached = new ArrayList<>();
+            for (String s : Files.readAllLines(Paths.get(file), StandardCharsets.UTF_8)) {
+                cached.add(s + "\n");
+            }
+            cachedFile = file;
+        }
+        return cached;
+    }
+
+    private static long kivWriteRecords(String file, String out) throws IOException {
+        List<String> lines = lines(file);
+        KivDatasetWriter w = new KivDatasetWriter();
+        int h = w.openN(out);
+        long n = 0;
+        for (String s : lines) {
+            n += w.writeRecordN(h, s);
+        }
+        w.closeN(h);
+        return n;
+    }
+
+    private static long javaWriteLines(String file, String out) throws IOException {
+        List<String> lines = lines(file);
+        long n = 0;
+        try (BufferedWriter w = new BufferedWriter(
+                new OutputStreamWriter(new FileOutputStream(out), StandardCharsets.UTF_8))) {
+            for (String s : lines) {
+                w.write(s);
+                n += s.length();
+            }
+        }
+        return n;
+    }
+
+    private static long kivReadBytes(String file) {
+        KivDatasetInputStream in = new KivDatasetInputStream();
+        int h = in.openN(file);
+        byte[] b = new byte[BLOCK];
+        long n = 0;
+        for (int got = in.readBytesN(h, b, BLOCK); got > 0; got = in.readBytesN(h, b, BLOCK)) {
+            n += got;
+        }
+        in.closeN(h);
+        return n;
+    }
+
+    private static long javaReadBytes(String file) throws IOException {
+        byte[] b = new byte[BLOCK];
+        long n = 0;
+        try (FileInputStream in = new FileInputStream(file)) {
+            for (int got = in.read(b, 0, BLOCK); got > 0; got = in.read(b, 0, BLOCK)) {
+                n += got;
+            }
+        }
+        return n;
+    }
+
+    private static long kivWriteBytes(long size, String out) {
+        KivDatasetOutputStream o = new KivDatasetOutputStream();
+        int h = o.openN(out);
+        byte[] b = new byte[BLOCK];
+        long n = 0;
+        while (n < size) {
+            n += o.writeBytesN(h, b, BLOCK);
+        }
+        o.closeN(h);
+        return n;
+    }
+
+    private static long javaWriteBytes(long size, String out) throws IOException {
+        byte[] b = new byte[BLOCK];
+        long n = 0;
+        try (FileOutputStream o = new FileOutputStream(out)) {
+            while (n < size) {
+                o.write(b, 0, BLOCK);
+                n += BLOCK;
+            }
+        }
+        return n;
+    }
+}
