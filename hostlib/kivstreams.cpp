@@ -17,6 +17,7 @@
 #include "kivhandles.h"
 #include "kivjnicall.h"
 #include "kivlock.h"
+#include "kivplatform.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -58,7 +59,7 @@ std::size_t readLine(std::FILE* file, std::size_t maxChars, std::vector<char>& b
       buffer.resize(std::max(len + room + 2, std::min(buffer.size() * 2, maxChars + 2)));
       grown = true;
     }
-    if (!std::fgets(buffer.data() + len, static_cast<int>(room + 1), file)) break;
+    if (!platform::getsUnlocked(buffer.data() + len, static_cast<int>(room + 1), file)) break;
     std::size_t got = std::strlen(buffer.data() + len);
     len += got;
     // A short piece ends the line: its line end, the end of the file, or a
@@ -219,11 +220,13 @@ std::size_t readRecord(JNIEnv* env, jobject object, DataStream& stream, int hand
     maxreclen = getInteger(env, object, cls.get(), umsg::kFieldMaxreclen);
   }
   std::size_t len = 0;
-  if (!std::feof(stream.file) && maxreclen > 0) {
+  // The stream's lock keeps other threads off the file: the C library's
+  // own lock is skipped.
+  if (!platform::eofUnlocked(stream.file) && maxreclen > 0) {
     bool grown = false;
     len = readLine(stream.file, static_cast<std::size_t>(maxreclen), stream.input, grown);
     if (grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(stream.input.size()));
-    if (std::ferror(stream.file)) {
+    if (platform::errorUnlocked(stream.file)) {
       LocalRef<jclass> cls = classOf(env, object);
       reportErrno(env, object, cls.get(), nullptr);
       std::clearerr(stream.file);
@@ -273,7 +276,7 @@ jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer)
 // Writes text (length len) to the stream; len, or -1 with errno reported.
 jint putRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, const char* text, std::size_t len) {
   jint result = static_cast<jint>(len);
-  if (std::fwrite(text, 1, len, stream.file) != len) {
+  if (platform::writeUnlocked(text, len, stream.file) != len) {  // under the stream's lock
     result = -1;
     LocalRef<jclass> cls = classOf(env, object);
     reportErrno(env, object, cls.get(), nullptr);

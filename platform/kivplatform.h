@@ -6,6 +6,8 @@
 
 #include "kivplatform_os.h"
 
+#include <cstddef>
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -54,5 +56,14 @@ std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHom
 // Runs a command line through the command interpreter and returns the
 // command's exit code (-1 when the interpreter cannot be started).
 int runCommand(const char* commandLine);
+
+// Stdio calls on a file that only one thread uses at a time (its owner
+// serializes the calls with a lock of its own): where the C library has them,
+// the variants that skip the library's own per-call file lock; elsewhere the
+// ordinary calls. Results as fgets, fwrite, feof and ferror.
+char* getsUnlocked(char* buffer, int size, std::FILE* file);
+std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file);
+bool eofUnlocked(std::FILE* file);
+bool errorUnlocked(std::FILE* file);
 
 }  // namespace kiv::platform
