@@ -275,6 +275,52 @@ TEST_F(Datasets, ReaderMemoryFollowsTheLongestLine) {
   std::fclose(f);
 }
 
+// Record streams read and write through a large buffer of their own: lines
+// across its boundary, a CR LF pair split by it, a line longer than it and a
+// last line without a line end come back exactly as they are in the file.
+TEST_F(Datasets, RecordsAcrossTheStreamBuffer) {
+  std::vector<std::string> lines;
+  std::size_t size = 0;
+  for (int i = 0; size < 65535 - 97; ++i) {
+    lines.push_back(std::string(96, static_cast<char>('a' + i % 26)) + "\n");
+    size += 97;
+  }
+  // A line that ends in CR LF with the CR as the buffer's last byte.
+  std::string crlf = std::string(65535 - size - 1, 'c') + "\r\n";
+  lines.push_back(crlf);
+  lines.push_back(std::string(200000, 'L') + "\n");  // longer than the buffer
+  for (int i = 0; i < 700; ++i) lines.push_back(std::string(1 + i % 150, static_cast<char>('A' + i % 26)) + "\n");
+  lines.push_back("tail");
+  std::string text;
+  for (const std::string& l : lines) text += l;
+  ASSERT_EQ(text.compare(65534, 2, "\r\n"), 0);
+
+  auto* writer = fake_.newObject(classes_.stream);
+  jint h = Java_com_zov_kiv_host_KivDatasetWriter_openN(env_, writer, fake_.string("ZZ.BIG"));
+  ASSERT_NE(h, 0);
+  for (const std::string& l : lines) {
+    jstring s = fake_.string(l.c_str());
+    ASSERT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(env_, writer, h, s), static_cast<jint>(l.size()));
+    fake_.deleteLocal(s);
+  }
+  Java_com_zov_kiv_host_KivDatasetWriter_closeN(env_, writer, h);
+  ASSERT_EQ(kivtest::readFile("ZZ.BIG"), text);
+
+  auto* reader = fake_.newObject(classes_.stream);
+  h = Java_com_zov_kiv_host_KivDatasetReader_openN(env_, reader, fake_.string("ZZ.BIG"));
+  ASSERT_NE(h, 0);
+  EXPECT_EQ(fake_.value(reader, "ivMaxreclen").i, static_cast<jint>(text.size()));
+  std::size_t n = 0;
+  for (jstring s; (s = Java_com_zov_kiv_host_KivDatasetReader_readRecordN(env_, reader, h)) != nullptr; ++n) {
+    ASSERT_LT(n, lines.size());
+    EXPECT_EQ(static_cast<kivtest::FakeString*>(s)->text, lines[n]) << "record " << n;
+    fake_.deleteLocal(s);
+  }
+  EXPECT_EQ(n, lines.size());
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetReader_readRecordN(env_, reader, h), nullptr);  // stays at the end
+  Java_com_zov_kiv_host_KivDatasetReader_closeN(env_, reader, h);
+}
+
 TEST_F(Datasets, BytesAtTheEnd) {
   auto* out = fake_.newObject(classes_.stream);
   jint h = Java_com_zov_kiv_host_KivDatasetOutputStream_openN(env_, out, fake_.string("//'ZZ.BIN'"));
