@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# kivutils' data-set streams against Java's own classes on the same files:
+# kivutils against Java's own classes: trace lines per second against Java
+# writing the same lines the same way, and the data-set streams on the same files:
 # record and byte throughput (ratio kivutils / Java, goal >= 0.9) and the
 # growth of the peak memory while a 1 GiB file is read line by line (goal:
 # under 16 MiB), as result rows for bench/table.py.
@@ -11,6 +12,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export JAVA_HOME=$java_home KIVCLASSPATH1="$jars/kivhost.jar:" KIVCLASSPATH2="$jars/kivtestapps.jar:"
 unset CLASSPATH KIVOPTIONS KIVPROPERTIES KIVTRACEPATH
+printf 'kiv.application=com.zov.kiv.test.TraceBench\nkiv.library=%s\nbench.rounds=%s\n' "$lib" "$rounds" > bench.properties
+"$kivjava" bench.properties | grep '^ROW'
 # 100 MB of 80-character lines (79 characters and the line end).
 python3 - <<'PY'
 line = ("0123456789" * 8)[:79] + "\n"

@@ -5,7 +5,6 @@
 set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 source "$(dirname "${BASH_SOURCE[0]}")/package_common.sh"
-winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 
 zip=$(make_package "$build" ZIP)
 mkdir -p "$work/root"
