@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# kivutils' data-set streams against Java's own classes on the same files:
+# kivutils against Java's own classes: trace lines per second against Java
+# writing the same lines the same way, and the data-set streams on the same files:
 # record and byte throughput (ratio kivutils / Java, goal >= 0.9) and the
 # growth of the peak memory while a 1 GiB file is read line by line (goal:
-# under 16 MiB more than Java's BufferedReader needs).
+# under 16 MiB), as result rows for bench/table.py.
 #   streams_bench.sh <kivjava> <jar dir> <libkivutils.so> <java home> [rounds]
 set -euo pipefail
 kivjava=$1 jars=$2 lib=$3 java_home=$4 rounds=${5:-5}
@@ -11,6 +12,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 export JAVA_HOME=$java_home KIVCLASSPATH1="$jars/kivhost.jar:" KIVCLASSPATH2="$jars/kivtestapps.jar:"
 unset CLASSPATH KIVOPTIONS KIVPROPERTIES KIVTRACEPATH
+printf 'kiv.application=com.zov.kiv.test.TraceBench\nkiv.library=%s\nbench.rounds=%s\n' "$lib" "$rounds" > bench.properties
+"$kivjava" bench.properties | grep '^ROW'
 # 100 MB of 80-character lines (79 characters and the line end).
 python3 - <<'PY'
 line = ("0123456789" * 8)[:79] + "\n"
@@ -22,12 +25,17 @@ props() { printf 'kiv.application=com.zov.kiv.test.StreamsBench\nkiv.library=%s\
 props "bench.mode=throughput
 bench.file=lines.txt
 bench.rounds=$rounds"
-"$kivjava" bench.properties | grep -A5 '^operation'
+"$kivjava" bench.properties | grep '^ROW'
 # 1 GiB of lines, read with a small fixed Java heap so that the heap hides nothing.
 for _ in $(seq 10); do cat lines.txt; done | head -c 1073741824 > big.txt
 rm -f lines.txt out.kiv out.java bin.kiv bin.java
+declare -A growth
 for m in memory-java memory-kiv; do
   props "bench.mode=$m
 bench.file=big.txt"
-  "$kivjava" bench.properties -ms16777216 -mx16777216 | grep '^memory'
+  line=$("$kivjava" bench.properties -ms16777216 -mx16777216 | grep '^memory')
+  echo "$line" >&2
+  growth[$m]=$(sed -n 's/.*growth \(-\?[0-9]*\) KiB.*/\1/p' <<<"$line")
 done
+awk -v k="${growth[memory-kiv]}" -v j="${growth[memory-java]}" 'BEGIN {
+  printf "ROW\tpeak memory growth, 1 GiB read by readRecordN (MiB)\t%.2f\tBufferedReader.readLine\t%.2f\tvalue<16\n", k / 1024, j / 1024 }'

@@ -19,6 +19,7 @@ import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
+import java.util.Locale;
 import java.util.Properties;
 
 /**
@@ -64,15 +65,16 @@ public final class StreamsBench implements KivApplication {
                 }
             }
         }
-        String[] names = {"readRecordN / BufferedReader.readLine", "writeRecordN / BufferedWriter.write",
-            "readBytesN / FileInputStream.read", "writeBytesN / FileOutputStream.write"};
+        String[] kivNames = {"readRecordN", "writeRecordN", "readBytesN 64 KiB", "writeBytesN 64 KiB"};
+        String[] javaNames = {"BufferedReader.readLine", "BufferedWriter.write", "FileInputStream.read",
+            "FileOutputStream.write"};
         double mb = size / 1e6;
-        System.out.printf("%-42s %12s %12s %8s%n", "operation (median of " + rounds + ")", "kivutils MB/s", "Java MB/s",
-                "ratio");
+        // Result rows for bench/table.py: figure, value, peer, peer value, goal.
         for (int i = 0; i < 4; i++) {
             double kiv = mb / median(times.get(2 * i));
             double java = mb / median(times.get(2 * i + 1));
-            System.out.printf("%-42s %12.0f %12.0f %8.2f%n", names[i], kiv, java, kiv / java);
+            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s, median of %d)\t%.2f\t%s\t%.2f\tratio>=0.90%n", kivNames[i], rounds, kiv,
+                    javaNames[i], java);
         }
         return 0;
     }
