@@ -3,6 +3,7 @@
 // directory of its own; this test checks its verdicts, the trace lines it
 // caused at their levels, and the same run under -Xcheck:jni.
 #include "process.h"
+#include "suite_e2e.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,24 +23,9 @@ namespace {
 
 const std::string kJars = JAR_DIR;
 
-class DatasetsE2e : public ::testing::TestWithParam<std::string> {
+class DatasetsE2e : public JavaSuiteE2e {
  protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(GetParam() + "/lib/server/libjvm.so")) GTEST_SKIP() << "no JDK at " << GetParam();
-    dir_ = kivtest::makeTempDir("kivutils-datasets");
-    opts_.cwd = dir_;
-    for (const char* v : {"CLASSPATH", "KIVCLASSPATH3", "KIVPLUGINCLASSPATH1", "KIVOPTIONS", "KIVPROPERTIES",
-                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "KIVCREATEFILES", "KIVDELETEFILES"})
-      opts_.env[v] = std::nullopt;
-    opts_.env["JAVA_HOME"] = GetParam();
-    opts_.env["KIVCLASSPATH1"] = kJars + "/kivhost.jar:";
-    opts_.env["KIVCLASSPATH2"] = kJars + "/kivtestapps.jar:";
-    kivtest::writeFile(dir_ + "/ds.properties", "kiv.application=com.zov.kiv.test.DatasetSuite\n"
-                                                "kiv.library=" KIVUTILS_LIBRARY "\n");
-  }
-  void TearDown() override {
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
-  }
+  void SetUp() override { prepare("kivutils-datasets", "ds.properties", "com.zov.kiv.test.DatasetSuite"); }
 
   kivtest::RunResult suite(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {KIVJAVA, "ds.properties", "-t", "tr"};
@@ -62,8 +48,6 @@ class DatasetsE2e : public ::testing::TestWithParam<std::string> {
     return out;
   }
 
-  std::string dir_;
-  kivtest::RunOptions opts_;
 };
 
 std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }

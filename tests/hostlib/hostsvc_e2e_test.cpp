@@ -4,6 +4,7 @@
 // and at level 9, with and without KIVJAVASYSNAME, and under -Xcheck:jni.
 #include "hostsvc_lines.h"
 #include "process.h"
+#include "suite_e2e.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,24 +20,9 @@ namespace {
 
 const std::string kJars = JAR_DIR;
 
-class HostServicesE2e : public ::testing::TestWithParam<std::string> {
+class HostServicesE2e : public JavaSuiteE2e {
  protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(GetParam() + "/lib/server/libjvm.so")) GTEST_SKIP() << "no JDK at " << GetParam();
-    dir_ = kivtest::makeTempDir("kivutils-hostsvc");
-    opts_.cwd = dir_;
-    for (const char* v : {"CLASSPATH", "KIVCLASSPATH3", "KIVPLUGINCLASSPATH1", "KIVOPTIONS", "KIVPROPERTIES",
-                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "KIVJAVASYSNAME", "KIVCREATEFILES", "KIVDELETEFILES"})
-      opts_.env[v] = std::nullopt;
-    opts_.env["JAVA_HOME"] = GetParam();
-    opts_.env["KIVCLASSPATH1"] = kJars + "/kivhost.jar:";
-    opts_.env["KIVCLASSPATH2"] = kJars + "/kivtestapps.jar:";
-    kivtest::writeFile(dir_ + "/hostsvc.properties", "kiv.application=com.zov.kiv.test.HostServicesSuite\n"
-                                                     "kiv.library=" KIVUTILS_LIBRARY "\n");
-  }
-  void TearDown() override {
-    if (!dir_.empty()) std::filesystem::remove_all(dir_);
-  }
+  void SetUp() override { prepare("kivutils-hostsvc", "hostsvc.properties", "com.zov.kiv.test.HostServicesSuite"); }
 
   kivtest::RunResult kivjava(std::vector<std::string> extra = {}) {
     std::vector<std::string> args = {KIVJAVA, "hostsvc.properties", "-t", "tr"};
@@ -67,8 +53,6 @@ class HostServicesE2e : public ::testing::TestWithParam<std::string> {
     return out;
   }
 
-  std::string dir_;
-  kivtest::RunOptions opts_;
 };
 
 std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
