@@ -16,8 +16,10 @@
 #include "kivdssim.h"
 #include "kivhandles.h"
 #include "kivjnicall.h"
+#include "kivlinebuffer.h"
 #include "kivlock.h"
 #include "kivplatform.h"
+#include "kivrecordstrings.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -28,6 +30,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <new>
 
 namespace kiv::utils {
 
@@ -49,27 +52,6 @@ char16_t mapRecordByte(unsigned char byte) {
   }
 }
 
-std::size_t readLine(std::FILE* file, std::size_t maxChars, std::vector<char>& buffer, bool& grown) {
-  constexpr std::size_t kStep = 64 * 1024;  // characters asked of fgets at once
-  grown = false;
-  std::size_t len = 0;
-  while (len < maxChars) {
-    std::size_t room = std::min(maxChars - len, kStep);
-    if (buffer.size() < len + room + 2) {
-      buffer.resize(std::max(len + room + 2, std::min(buffer.size() * 2, maxChars + 2)));
-      grown = true;
-    }
-    if (!platform::getsUnlocked(buffer.data() + len, static_cast<int>(room + 1), file)) break;
-    std::size_t got = std::strlen(buffer.data() + len);
-    len += got;
-    // A short piece ends the line: its line end, the end of the file, or a
-    // NUL byte (which ends the text, as it always did).
-    if (got < room || (got > 0 && buffer[len - 1] == '\n')) break;
-  }
-  if (buffer.size() > len) buffer[len] = '\0';
-  return len;
-}
-
 namespace {
 
 // The open and close lines say "%0.8x": the precision alone pads with zeros
@@ -85,21 +67,44 @@ constexpr int kDetails = 6;  // level 7 and up
 constexpr int kSteps = 7;    // level 8 and up
 constexpr int kBuffers = 8;  // level 9 and up
 
+// A level-gated line whose level is checked before the call: record reads
+// and writes pass several per record, nearly always to no file.
+#define KIV_TRACE_AT(threshold, ...)                                 \
+  do {                                                               \
+    if (traceWanted(threshold)) traceLineL(threshold, __VA_ARGS__); \
+  } while (0)
+
 constexpr std::size_t kRecordBufferSize = 64 * 1024;  // the file buffer of a record stream
+// Records made ahead as Strings: at most about this many characters at once.
+constexpr std::size_t kAheadBytes = 64 * 1024;
 
 struct DataStream {
   platform::Mutex lock;
   std::FILE* file = nullptr;  // null once closed
-  std::vector<char> input;    // record reads
+  LineBuffer input;           // record reads
+  RecordStrings ahead;        // readRecordN's Strings made ahead
+  std::string text;           // a record's text as a C string
   std::vector<char> output;   // writeRecordN_old
   std::vector<char> record;   // writeRecordN
   std::vector<jbyte> bytes;   // byte reads and writes
   std::vector<jchar> chars;   // character arrays
   // The class of the object that opened the stream (a global reference)
   // and its ivMaxreclen: record reads on objects of that class read the
-  // field without looking it up by name again.
+  // field without looking it up by name again. When that field is the one
+  // the reader class itself declares, it is the field of every object whose
+  // readRecordN can run, and no object needs checking.
   jclass ownerClass = nullptr;
   jfieldID maxreclenId = nullptr;
+  bool maxreclenOfReader = false;
+
+  void releaseBuffers() {
+    input.release();
+    std::string().swap(text);
+    std::vector<char>().swap(output);
+    std::vector<char>().swap(record);
+    std::vector<jbyte>().swap(bytes);
+    std::vector<jchar>().swap(chars);
+  }
   ~DataStream() {
     if (file) std::fclose(file);
   }
@@ -110,27 +115,55 @@ HandleTable<DataStream>& streams() {
   return table;
 }
 
+// The stream a thread called last, kept by that thread: the next call on
+// the same handle (record after record) skips the table and its lock. A
+// stream found this way is still the handle's own while it is open: a
+// handle is given out again only after its stream left the table, closed.
+struct LastStream {
+  int handle = 0;
+  std::shared_ptr<DataStream> stream;
+};
+thread_local LastStream lastStream;
+
 // The open stream of a handle, locked for this call; stream is null (and
 // the failure traced) when the handle is not open.
 class StreamCall {
  public:
-  explicit StreamCall(int handle) : stream_(streams().get(handle)) {
-    if (stream_) {
-      lock_ = std::unique_lock(stream_->lock);
-      if (!stream_->file) {
+  explicit StreamCall(int handle) {
+    LastStream& last = lastStream;
+    if (handle == 0 || last.handle != handle || !last.stream) {
+      last.stream = streams().get(handle);
+      last.handle = last.stream ? handle : 0;
+    }
+    if (DataStream* stream = last.stream.get()) {
+      lock_ = std::unique_lock(stream->lock);
+      if (stream->file) {
+        stream_ = stream;
+      } else {
         lock_.unlock();
-        stream_.reset();
+        last.stream.reset();  // closed: the thread lets go of it
+        last.handle = 0;
       }
     }
     if (!stream_) traceLineL(kResults, umsg::kNotOpen, static_cast<unsigned>(handle));
   }
-  DataStream* operator->() const { return stream_.get(); }
+  DataStream* operator->() const { return stream_; }
+  DataStream& operator*() const { return *stream_; }
   explicit operator bool() const { return stream_ != nullptr; }
 
  private:
-  std::shared_ptr<DataStream> stream_;
+  DataStream* stream_ = nullptr;  // kept alive by lastStream, which no one else touches
   std::unique_lock<platform::Mutex> lock_;
 };
+
+// The ivMaxreclen that the reader class declares, or null. Called from the
+// reader's own native method, FindClass asks that class's loader.
+jfieldID readerFieldId(JNIEnv* env, const char* readerClass) {
+  LocalRef<jclass> reader(env, env->FindClass(readerClass));
+  jfieldID id = reader ? env->GetFieldID(reader.get(), umsg::kFieldMaxreclen, umsg::kSigInt) : nullptr;
+  if (env->ExceptionCheck()) env->ExceptionClear();
+  return id;
+}
 
 // The file behind a data-set name: the file of an allocated DD ("DD:" +
 // name), else the name in host notation or as an HFS path. 0, or the
@@ -143,7 +176,10 @@ int fileNameFor(const char* name, std::string& file) {
   return checkFileName(file, name);
 }
 
-int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode, bool records) {
+// readerClass: the class whose record reads take ivMaxreclen (the reader's
+// openN), else null.
+int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode, bool records,
+               const char* readerClass) {
   traceLineL(kSteps, "%s", umsg::kOpenBegin);
   LocalRef<jclass> cls = classOf(env, object);
   CString name = GetString(env, nameString);
@@ -158,9 +194,9 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   name.reset();
   int handle = 0;
   if (fp) {
-    // Records go through a large buffer: far fewer system calls than with
-    // the C library's default, and the memory needed stays fixed.
-    if (records) std::setvbuf(fp, nullptr, _IOFBF, kRecordBufferSize);
+    // Records are written through a large buffer: far fewer system calls
+    // than with the C library's default. (Readers keep a buffer of their own.)
+    if (records && !readerClass) std::setvbuf(fp, nullptr, _IOFBF, kRecordBufferSize);
     auto stream = std::make_shared<DataStream>();
     stream->file = fp;
     handle = streams().add(stream);
@@ -172,12 +208,14 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
       // Looked up quietly: setInteger below reports a missing field.
       jfieldID id = env->GetFieldID(cls.get(), umsg::kFieldMaxreclen, umsg::kSigInt);
       if (!id && env->ExceptionCheck()) env->ExceptionClear();
+      bool ofReader = id && readerClass && id == readerFieldId(env, readerClass);
       jclass global = id ? static_cast<jclass>(env->NewGlobalRef(cls.get())) : nullptr;
       if (global) {
         if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
           std::lock_guard lock(stream->lock);
           stream->ownerClass = global;
           stream->maxreclenId = id;
+          stream->maxreclenOfReader = ofReader;
         } else {
           env->DeleteGlobalRef(global);  // closed on another thread meanwhile
         }
@@ -204,6 +242,8 @@ void closeStream(JNIEnv* env, int handle) {
     std::lock_guard lock(stream->lock);  // a call on another thread finishes first
     rc = std::fclose(stream->file);
     stream->file = nullptr;
+    stream->ahead.release(env);
+    stream->releaseBuffers();  // the closed record may live on a while (see LastStream)
     if (stream->ownerClass) env->DeleteGlobalRef(stream->ownerClass);
     stream->ownerClass = nullptr;
     stream->maxreclenId = nullptr;
@@ -213,68 +253,97 @@ void closeStream(JNIEnv* env, int handle) {
   traceLineL(kSteps, "%s", umsg::kCloseEnd);
 }
 
-// One record of the stream into its input buffer; its length (0: nothing).
-std::size_t readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle) {
-  jint maxreclen;
-  if (object && stream.maxreclenId && env->IsInstanceOf(object, stream.ownerClass)) {
-    maxreclen = env->GetIntField(object, stream.maxreclenId);
-    traceLineL(kBuffers, umsg::kGetInteger, umsg::kFieldMaxreclen, static_cast<int>(maxreclen),
-               static_cast<unsigned>(maxreclen));
-  } else {
-    LocalRef<jclass> cls = classOf(env, object);
-    maxreclen = getInteger(env, object, cls.get(), umsg::kFieldMaxreclen);
+// The maximum record length that the object asks for (its ivMaxreclen).
+jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
+  if (object && stream.maxreclenId && (stream.maxreclenOfReader || env->IsInstanceOf(object, stream.ownerClass))) {
+    jint maxreclen = env->GetIntField(object, stream.maxreclenId);
+    KIV_TRACE_AT(kBuffers, umsg::kGetInteger, umsg::kFieldMaxreclen, static_cast<int>(maxreclen),
+                 static_cast<unsigned>(maxreclen));
+    return maxreclen;
   }
-  std::size_t len = 0;
-  // The stream's lock keeps other threads off the file: the C library's
-  // own lock is skipped.
-  if (!platform::eofUnlocked(stream.file) && maxreclen > 0) {
-    bool grown = false;
-    len = readLine(stream.file, static_cast<std::size_t>(maxreclen), stream.input, grown);
-    if (grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(stream.input.size()));
-    if (platform::errorUnlocked(stream.file)) {
-      LocalRef<jclass> cls = classOf(env, object);
-      reportErrno(env, object, cls.get(), nullptr);
-      std::clearerr(stream.file);
-      len = 0;
+  LocalRef<jclass> cls = classOf(env, object);
+  return getInteger(env, object, cls.get(), umsg::kFieldMaxreclen);
+}
+
+// The next record of the stream, at most maxreclen characters; false when
+// there is none (end of data, a read error reported, a record that is empty
+// as a C string).
+bool readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, jint maxreclen,
+                LineBuffer::Record& record) {
+  if (maxreclen <= 0) return false;
+  bool grown = false;
+  LineBuffer::Status status = LineBuffer::Status::kRecord;
+  // The next record of a run made ahead is known already; anything else is
+  // searched for. (The stream's lock keeps other threads off the file: the
+  // C library's own lock is skipped.)
+  std::size_t known = stream.ahead.nextLength(stream.input.offset());
+  if (known == 0 || known > static_cast<std::size_t>(maxreclen) || !stream.input.takeKnown(known, record))
+    status = stream.input.next(stream.file, static_cast<std::size_t>(maxreclen), record, grown);
+  if (grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(stream.input.capacity()));
+  if (status == LineBuffer::Status::kError) {
+    LocalRef<jclass> cls = classOf(env, object);
+    reportErrno(env, object, cls.get(), nullptr);
+    std::clearerr(stream.file);
+  }
+  if (status != LineBuffer::Status::kRecord || record.length == 0) return false;
+  KIV_TRACE_AT(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(record.length));
+  if (traceWanted(kBuffers)) {
+    stream.text.assign(record.data, record.length);
+    traceLineL(kBuffers, umsg::kRecordText, stream.text.c_str());
+  }
+  return true;
+}
+
+// The String of a record just read: one made ahead when the record is the
+// next of the run; else, for a whole plain line, a new run of Strings made
+// from it and the lines buffered after it; else one of its own.
+jstring recordString(JNIEnv* env, DataStream& stream, const LineBuffer::Record& record, std::size_t maxChars) {
+  if (jstring made = stream.ahead.take(env, record.offset, record.consumed)) return made;
+  if (record.length == record.consumed && record.data[record.consumed - 1] == '\n') {
+    std::string_view text(record.data, record.consumed + stream.input.pending().size());
+    std::vector<jint> ends = plainRecordEnds(text, maxChars, kAheadBytes);
+    // A run of one record gains nothing.
+    if (ends.size() > 1 && stream.ahead.make(env, text, record.offset, std::move(ends))) {
+      if (jstring made = stream.ahead.take(env, record.offset, record.consumed)) return made;
     }
   }
-  if (len > 0) {
-    traceLineL(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(len));
-    traceLineL(kBuffers, umsg::kRecordText, stream.input.data());
-  }
-  return len;
+  stream.text.assign(record.data, record.length);
+  jstring result = env->NewStringUTF(stream.text.c_str());
+  if (!result && env->ExceptionCheck()) env->ExceptionClear();
+  return result;
 }
 
 jstring readRecordString(JNIEnv* env, jobject object, int handle) {
-  traceLineL(kSteps, "%s", umsg::kReadRecordBegin);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
   jstring result = nullptr;
   if (StreamCall stream{handle}) {
-    if (readRecord(env, object, *stream.operator->(), handle) > 0) {
-      result = env->NewStringUTF(stream->input.data());
-      if (!result && env->ExceptionCheck()) env->ExceptionClear();
-    }
+    DataStream& s = *stream;
+    jint maxreclen = maxRecordChars(env, object, s);
+    LineBuffer::Record record;
+    if (readRecord(env, object, s, handle, maxreclen, record))
+      result = recordString(env, s, record, static_cast<std::size_t>(maxreclen));
   }
-  traceLineL(kSteps, "%s", umsg::kReadRecordEnd);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
 
 jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer) {
-  traceLineL(kSteps, "%s", umsg::kReadRecordBegin);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
   jint result = -1;
   StreamCall stream{handle};
   if (stream && buffer) {
-    std::size_t len = readRecord(env, object, *stream.operator->(), handle);
-    if (len > 0) {
+    DataStream& s = *stream;
+    LineBuffer::Record record;
+    if (readRecord(env, object, s, handle, maxRecordChars(env, object, s), record)) {
       jsize size = env->GetArrayLength(buffer);
-      std::size_t n = std::min(len, static_cast<std::size_t>(size));
-      stream->chars.assign(static_cast<std::size_t>(size), 0);
-      for (std::size_t i = 0; i < n; ++i)
-        stream->chars[i] = mapRecordByte(static_cast<unsigned char>(stream->input[i]));
-      env->SetCharArrayRegion(buffer, 0, size, stream->chars.data());
+      std::size_t n = std::min(record.length, static_cast<std::size_t>(size));
+      s.chars.assign(static_cast<std::size_t>(size), 0);
+      for (std::size_t i = 0; i < n; ++i) s.chars[i] = mapRecordByte(static_cast<unsigned char>(record.data[i]));
+      env->SetCharArrayRegion(buffer, 0, size, s.chars.data());
       result = static_cast<jint>(n);
     }
   }
-  traceLineL(kSteps, "%s", umsg::kReadRecordEnd);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
 
@@ -286,35 +355,39 @@ jint putRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, cons
     LocalRef<jclass> cls = classOf(env, object);
     reportErrno(env, object, cls.get(), nullptr);
   }
-  traceLineL(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(result));
-  traceLineL(kDetails, umsg::kRecordText, text);
+  KIV_TRACE_AT(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(result));
+  KIV_TRACE_AT(kDetails, umsg::kRecordText, text);
   return result;
 }
 
 jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) {
-  traceLineL(kSteps, "%s", umsg::kWriteRecordBegin);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
   jint result = -1;
   if (StreamCall stream{handle}) {
     if (!record) {
       GetString(env, record);  // traces the null String
     } else {
-      // The record's modified UTF-8 straight into the stream's own buffer
-      // (it holds no NUL byte, so its length is that of the C string).
-      jsize utfLength = env->GetStringUTFLength(record);
+      // The record's modified UTF-8 straight into the stream's own buffer.
+      // It takes at most 3 bytes a character and holds no NUL byte, so its
+      // text ends at the first NUL of a cleared buffer, whether or not the
+      // VM ends it with one.
+      auto length = static_cast<std::size_t>(env->GetStringLength(record));
+      if (length > (SIZE_MAX - 1) / 3) throw std::bad_alloc();
+      std::size_t room = 3 * length + 1;
       std::vector<char>& out = stream->record;
-      if (out.size() < static_cast<std::size_t>(utfLength) + 1) out.resize(static_cast<std::size_t>(utfLength) + 1);
-      env->GetStringUTFRegion(record, 0, env->GetStringLength(record), out.data());
-      out[static_cast<std::size_t>(utfLength)] = '\0';
-      result = utfLength == 0 ? 0 : putRecord(env, object, *stream.operator->(), handle, out.data(),
-                                              static_cast<std::size_t>(utfLength));
+      if (out.size() < room) out.resize(room);
+      std::memset(out.data(), 0, room);
+      env->GetStringUTFRegion(record, 0, static_cast<jsize>(length), out.data());
+      std::size_t utfLength = std::strlen(out.data());
+      result = utfLength == 0 ? 0 : putRecord(env, object, *stream, handle, out.data(), utfLength);
     }
   }
-  traceLineL(kSteps, "%s", umsg::kWriteRecordEnd);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
 
 jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer, jint length) {
-  traceLineL(kSteps, "%s", umsg::kWriteRecordBegin);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
   jint result = -1;
   StreamCall stream{handle};
   if (stream && buffer) {
@@ -332,9 +405,9 @@ jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer
       if (c != 13) out[k++] = static_cast<char>(c & 0xFF);
     out[k] = '\0';
     result = 0;
-    if (n > 0) result = putRecord(env, object, *stream.operator->(), handle, out.data(), std::strlen(out.data()));
+    if (n > 0) result = putRecord(env, object, *stream, handle, out.data(), std::strlen(out.data()));
   }
-  traceLineL(kSteps, "%s", umsg::kWriteRecordEnd);
+  KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
 
@@ -350,9 +423,12 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
   if (stream && buffer) {
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
-    if (!std::feof(stream->file) && n > 0) {
+    // What record reads buffered comes first.
+    if ((!stream->input.pending().empty() || !std::feof(stream->file)) && n > 0) {
       stream->bytes.assign(static_cast<std::size_t>(size), 0);
-      std::size_t got = std::fread(stream->bytes.data(), 1, static_cast<std::size_t>(n), stream->file);
+      auto* out = reinterpret_cast<char*>(stream->bytes.data());
+      std::size_t got = stream->input.take(out, static_cast<std::size_t>(n));
+      if (got < static_cast<std::size_t>(n)) got += std::fread(out + got, 1, static_cast<std::size_t>(n) - got, stream->file);
       result = static_cast<jint>(got);
       traceBytes(stream->bytes.data(), got);
       if (std::ferror(stream->file)) {
@@ -429,18 +505,18 @@ jint memberExists(JNIEnv* env, jstring ddString, jstring memberString) {
 using namespace kiv::utils;
 namespace umsg = kiv::umsg;
 
-#define KIV_STREAM_OPEN_CLOSE(Class, mode, records)                                                                \
+#define KIV_STREAM_OPEN_CLOSE(Class, mode, records, readerClass)                                                   \
   JNIEXPORT jint JNICALL Java_com_zov_kiv_host_##Class##_openN(JNIEnv* env, jobject object, jstring name) { \
-    return guarded("openN", 0, [&] { return openStream(env, object, name, mode, records); });                     \
+    return guarded("openN", 0, [&] { return openStream(env, object, name, mode, records, readerClass); });        \
   }                                                                                                         \
   JNIEXPORT void JNICALL Java_com_zov_kiv_host_##Class##_closeN(JNIEnv* env, jobject, jint handle) {       \
     guardedVoid("closeN", [&] { closeStream(env, handle); });                                                    \
   }
 
-KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader, true)
-KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter, true)
-KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream, false)
-KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream, false)
+KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader, true, "com/zov/kiv/host/KivDatasetReader")
+KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter, true, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream, false, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream, false, nullptr)
 
 JNIEXPORT jstring JNICALL Java_com_zov_kiv_host_KivDatasetReader_readRecordN(JNIEnv* env, jobject object,
                                                                             jint handle) {

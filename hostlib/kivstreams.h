@@ -1,9 +1,7 @@
 // The plain logic behind the data-set readers, writers and streams.
 #pragma once
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace kiv::utils {
 
@@ -19,12 +17,5 @@ int maxRecordLength(long long size);
 // The character that readRecordN_old stores for a byte of the line: BEL, BS
 // and TAB become a blank; VT, FF and CR a newline; any other byte its value.
 char16_t mapRecordByte(unsigned char byte);
-
-// Reads one line (line end included) of at most maxChars characters into
-// buffer, starting at buffer[0]; the buffer grows with the line, in steps,
-// never to maxChars at once. Returns the line's length; 0 when nothing was
-// read. grown is set when the buffer had to grow. The caller makes sure no
-// other thread uses the file meanwhile (the C library's lock is skipped).
-std::size_t readLine(std::FILE* file, std::size_t maxChars, std::vector<char>& buffer, bool& grown);
 
 }  // namespace kiv::utils

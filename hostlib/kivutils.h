@@ -6,6 +6,7 @@
 
 #include <jni.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdlib>
 #include <memory>
@@ -38,6 +39,15 @@ void setTraceLevel(int level);
 void stopTrace();
 int traceLevel();
 bool traceActive();
+namespace detail {
+// The level while a file is set, else 0 (kept with the state, under its lock).
+extern std::atomic<int> traceOpenLevel;
+}  // namespace detail
+// Whether a line gated at threshold would be written now (no lock taken):
+// lets a caller skip preparing a line nobody reads.
+inline bool traceWanted(int threshold) {
+  return detail::traceOpenLevel.load(std::memory_order_relaxed) > threshold;
+}
 std::string traceFile();
 
 // ---- local references ---------------------------------------------------------------

@@ -11,14 +11,16 @@
 #include <mutex>
 
 namespace kiv::utils {
+
+std::atomic<int> detail::traceOpenLevel{0};
+
 namespace {
 
 platform::Mutex traceMutex;
 TraceState traceState;  // guarded by traceMutex
-// The level while a file is set, else 0; changed with the state under the
-// lock. Lines of a level that cannot be written are dropped without taking
-// the lock (record reads check several lines per call).
-std::atomic<int> openLevel{0};
+// Lines of a level that cannot be written are dropped without taking the
+// lock (record reads check several lines per call).
+std::atomic<int>& openLevel = detail::traceOpenLevel;
 void updateOpenLevel() { openLevel.store(traceState.active() ? traceState.tracelevel : 0, std::memory_order_relaxed); }
 
 // Writes one line when a file is set and, for a gated line, the level is

@@ -121,14 +121,14 @@ int runCommand(const char* commandLine) {
 }
 
 #if defined(__GLIBC__)
-char* getsUnlocked(char* buffer, int size, std::FILE* file) { return fgets_unlocked(buffer, size, file); }
+std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return fread_unlocked(data, 1, size, file); }
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return fwrite_unlocked(data, 1, size, file);
 }
 bool eofUnlocked(std::FILE* file) { return feof_unlocked(file) != 0; }
 bool errorUnlocked(std::FILE* file) { return ferror_unlocked(file) != 0; }
 #else
-char* getsUnlocked(char* buffer, int size, std::FILE* file) { return std::fgets(buffer, size, file); }
+std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return std::fread(data, 1, size, file); }
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return std::fwrite(data, 1, size, file);
 }

@@ -58,7 +58,7 @@ int runCommand(const char* commandLine) { return std::system(commandLine); }
 
 // The C runtime's text mode (CR LF to LF) stays in charge of every read and
 // write, so the ordinary calls are used here.
-char* getsUnlocked(char* buffer, int size, std::FILE* file) { return std::fgets(buffer, size, file); }
+std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return std::fread(data, 1, size, file); }
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return std::fwrite(data, 1, size, file);
 }

@@ -9,6 +9,8 @@
 #include "com_zov_kiv_host_KivDatasetWriter.h"
 #include "fakejni.h"
 #include "kivdd.h"
+#include "kivlinebuffer.h"
+#include "kivrecordstrings.h"
 #include "kivstreams.h"
 #include "test_trace.h"
 
@@ -248,6 +250,15 @@ TEST_F(Datasets, MappingAndModes) {
   EXPECT_EQ(ku::maxRecordLength(5LL << 30), 0x7FFFFFFF);
 }
 
+// Reads every record of f with maximum maxChars; texts as C strings see them.
+std::vector<std::string> records(std::FILE* f, std::size_t maxChars, ku::LineBuffer& lines) {
+  std::vector<std::string> out;
+  ku::LineBuffer::Record r;
+  bool grown = false;
+  while (lines.next(f, maxChars, r, grown) == ku::LineBuffer::Status::kRecord) out.emplace_back(r.data, r.length);
+  return out;
+}
+
 TEST_F(Datasets, ReaderMemoryFollowsTheLongestLine) {
   std::string shortLines;
   for (int i = 0; i < 20000; ++i) shortLines += std::string(79, 'a' + i % 26) + "\n";
@@ -255,24 +266,85 @@ TEST_F(Datasets, ReaderMemoryFollowsTheLongestLine) {
   write("f", shortLines + longLine + "\n" + "tail");
   std::FILE* f = std::fopen("f", "r");
   ASSERT_TRUE(f);
-  std::vector<char> buffer;
+  ku::LineBuffer lines;
+  ku::LineBuffer::Record r;
   bool grown = false;
   // A maximum as large as a 1 GiB file's: the buffer stays at one step.
-  for (int i = 0; i < 20000; ++i) ASSERT_EQ(ku::readLine(f, 1u << 30, buffer, grown), 80u);
-  EXPECT_LE(buffer.size(), 64u * 1024 + 2);
-  EXPECT_EQ(ku::readLine(f, 1u << 30, buffer, grown), longLine.size() + 1);
+  for (int i = 0; i < 20000; ++i) {
+    ASSERT_EQ(lines.next(f, 1u << 30, r, grown), ku::LineBuffer::Status::kRecord);
+    ASSERT_EQ(r.length, 80u);
+    ASSERT_EQ(r.offset, 80u * static_cast<unsigned>(i));
+  }
+  EXPECT_LE(lines.capacity(), 64u * 1024 + 2);
+  ASSERT_EQ(lines.next(f, 1u << 30, r, grown), ku::LineBuffer::Status::kRecord);
   EXPECT_TRUE(grown);
-  EXPECT_EQ(std::string(buffer.data()), longLine + "\n");
-  EXPECT_EQ(ku::readLine(f, 1u << 30, buffer, grown), 4u);
-  EXPECT_EQ(ku::readLine(f, 1u << 30, buffer, grown), 0u);
+  EXPECT_EQ(std::string(r.data, r.length), longLine + "\n");
+  ASSERT_EQ(lines.next(f, 1u << 30, r, grown), ku::LineBuffer::Status::kRecord);
+  EXPECT_EQ(std::string(r.data, r.length), "tail");
+  EXPECT_EQ(lines.next(f, 1u << 30, r, grown), ku::LineBuffer::Status::kEnd);
+  EXPECT_EQ(lines.next(f, 1u << 30, r, grown), ku::LineBuffer::Status::kEnd);
   std::fclose(f);
-  // The maximum still cuts a line: the rest comes with the next read.
-  write("g", "abcdef\n");
-  f = std::fopen("g", "r");
-  EXPECT_EQ(ku::readLine(f, 4, buffer, grown), 4u);
-  EXPECT_EQ(std::string(buffer.data()), "abcd");
-  EXPECT_EQ(ku::readLine(f, 4, buffer, grown), 3u);
+}
+
+// Records come out as fgets(buffer, maximum + 1) gives them: cut at the
+// maximum, the rest with the next read; a NUL ends the text but not the
+// record; the first buffer is as large as a C string of the maximum.
+TEST_F(Datasets, RecordsAsTheCLibraryReadsThem) {
+  write("g", std::string("abcdef\nxy\0z\n\nlast", 18));
+  std::FILE* f = std::fopen("g", "r");
+  ASSERT_TRUE(f);
+  ku::LineBuffer lines;
+  ku::LineBuffer::Record r;
+  bool grown = false;
+  ASSERT_EQ(lines.next(f, 4, r, grown), ku::LineBuffer::Status::kRecord);
+  EXPECT_TRUE(grown);
+  EXPECT_EQ(lines.capacity(), 6u);
+  EXPECT_EQ(std::string(r.data, r.length), "abcd");
+  ASSERT_EQ(lines.next(f, 4, r, grown), ku::LineBuffer::Status::kRecord);
+  EXPECT_EQ(std::string(r.data, r.length), "ef\n");
+  ASSERT_EQ(lines.next(f, 100, r, grown), ku::LineBuffer::Status::kRecord);
+  EXPECT_EQ(r.consumed, 5u);
+  EXPECT_EQ(std::string(r.data, r.length), "xy");
+  EXPECT_EQ(r.offset, 7u);
+  EXPECT_EQ(records(f, 100, lines), (std::vector<std::string>{"\n", "last"}));
   std::fclose(f);
+
+  // Byte reads on the same stream get what the records left buffered first.
+  write("h", "one\ntwo\nthree\n");
+  f = std::fopen("h", "r");
+  ku::LineBuffer more;
+  ASSERT_EQ(more.next(f, 100, r, grown), ku::LineBuffer::Status::kRecord);
+  EXPECT_EQ(more.pending(), "two\nthree\n");
+  char bytes[5];
+  EXPECT_EQ(more.take(bytes, 5), 5u);
+  EXPECT_EQ(std::string(bytes, 5), "two\nt");
+  EXPECT_EQ(more.offset(), 9u);
+  EXPECT_FALSE(more.takeKnown(6, r));  // only 5 are buffered
+  EXPECT_TRUE(more.takeKnown(5, r));
+  EXPECT_EQ(std::string(r.data, r.length), "hree\n");
+  EXPECT_EQ(more.next(f, 100, r, grown), ku::LineBuffer::Status::kEnd);
+  std::fclose(f);
+}
+
+// The runs of records that the library makes into Strings ahead: whole plain
+// ASCII lines within the maximum, from the front, up to about the size asked.
+TEST_F(Datasets, RunsOfPlainRecords) {
+  using Ends = std::vector<jint>;
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef", 100, 1000), (Ends{3, 6}));
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\xe9\nef\n", 100, 1000), (Ends{3}));
+  EXPECT_EQ(ku::plainRecordEnds(std::string("ab\nc\0d\n", 8), 100, 1000), (Ends{3}));
+  EXPECT_EQ(ku::plainRecordEnds("\xc3\xa9\nab\n", 100, 1000), Ends{});
+  EXPECT_EQ(ku::plainRecordEnds("abcdef\nab\n", 4, 1000), Ends{});  // longer than the maximum
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncdefgh\nij\n", 4, 1000), (Ends{3}));
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef\ngh\n", 100, 4), (Ends{3, 6}));
+  // Every position of a bad character in a long line is seen.
+  std::string line(40, 'x');
+  for (std::size_t at = 0; at < line.size(); ++at) {
+    std::string bad = line;
+    bad[at] = '\x80';
+    EXPECT_EQ(ku::plainRecordEnds(bad + "\n", 100, 1000), Ends{}) << at;
+  }
+  EXPECT_EQ(ku::plainRecordEnds(line + "\n", 100, 1000), (Ends{41}));
 }
 
 // Record streams read and write through a large buffer of their own: lines

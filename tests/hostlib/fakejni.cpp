@@ -181,6 +181,22 @@ jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
 void JNICALL DeleteGlobalRef(JNIEnv* env, jobject o) {
   if (o) --FakeJni::of(env).globalRefsHeld;
 }
+// Classes by name: the stand-in knows none (NoClassDefFoundError), and
+// defines none (as a VM that refuses the class file).
+jclass JNICALL FindClass(JNIEnv* env, const char*) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  ++fake.classLookups;
+  fake.exceptionPending = true;
+  return nullptr;
+}
+jclass JNICALL DefineClass(JNIEnv* env, const char*, jobject, const jbyte*, jsize) {
+  FakeJni& fake = FakeJni::of(env);
+  fake.call();
+  ++fake.classLookups;
+  fake.exceptionPending = true;
+  return nullptr;
+}
 jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
   FakeJni::of(env).call();
   return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
@@ -209,6 +225,8 @@ FakeJni::FakeJni() {
   table_.GetMethodID = GetMethodID;
   table_.CallVoidMethodV = CallVoidMethodV;
   table_.IsInstanceOf = IsInstanceOf;
+  table_.FindClass = FindClass;
+  table_.DefineClass = DefineClass;
   table_.NewGlobalRef = NewGlobalRef;
   table_.DeleteGlobalRef = DeleteGlobalRef;
   table_.ExceptionCheck = ExceptionCheck;

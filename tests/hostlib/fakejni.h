@@ -98,6 +98,7 @@ class FakeJni {
   int badDeletes = 0;  // DeleteLocalRef of something that is no local reference
   int globalRefsHeld = 0;
   int missingMethodLookups = 0;
+  int classLookups = 0;  // FindClass and DefineClass (both fail)
 
   // ---- failures to simulate ---------------------------------------------------
   bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)

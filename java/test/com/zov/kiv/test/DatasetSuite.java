@@ -52,6 +52,7 @@ public final class DatasetSuite implements KivApplication {
         refusals();
         writerAndMembers();
         characterArrays();
+        recordsInBulk();
         byteStreams();
         names();
         concatenation();
@@ -203,6 +204,94 @@ public final class DatasetSuite implements KivApplication {
         c.eq("readRecordN_old clipped", 3, reader.readRecordN_old(h, small));
         c.eq("control characters mapped", "  \n", new String(small));
         c.eq("readRecordN_old null array", -1, reader.readRecordN_old(h, null));
+        reader.closeN(h);
+    }
+
+    /**
+     * Records of every kind in one file, read with readRecordN: plain lines
+     * (which the library makes into Strings many at a time), lines with other
+     * characters, a NUL, a line longer than the reader's buffer, a last line
+     * without a line end; in between a smaller ivMaxreclen, readRecordN_old and
+     * byte reads on the same handle. Each record must be what fgets and
+     * NewStringUTF would make of it.
+     */
+    private void recordsInBulk() throws IOException {
+        StringBuilder text = new StringBuilder();
+        for (int i = 0; i < 3000; i++) {
+            text.append("plain record ").append(i).append(' ').append("x".repeat(i % 97)).append('\n');
+            if (i % 500 == 7) {
+                text.append("caf\u00c3\u00a9 ").append(i).append('\n');  // UTF-8 of "café"
+            }
+            if (i == 1200) {
+                text.append("ab\u0000cd\n").append("L".repeat(70000)).append('\n');
+            }
+        }
+        text.append("last");
+        write("ZZ.BULK__", text.toString());
+        byte[] bytes = text.toString().getBytes(StandardCharsets.ISO_8859_1);
+        List<String> expected = new ArrayList<>();
+        for (int start = 0; start < bytes.length;) {
+            int end = start;
+            while (end < bytes.length && bytes[end] != '\n') {
+                end++;
+            }
+            end = Math.min(end + 1, bytes.length);
+            int textEnd = start;
+            while (textEnd < end && bytes[textEnd] != 0) {
+                textEnd++;
+            }
+            expected.add(new String(bytes, start, textEnd - start, StandardCharsets.UTF_8));
+            start = end;
+        }
+
+        KivDatasetReader reader = new KivDatasetReader();
+        int h = reader.openN("//'ZZ.BULK'");
+        int mismatches = 0;
+        int record = 0;
+        for (; record < 1000; record++) {
+            mismatches += expected.get(record).equals(reader.readRecordN(h)) ? 0 : 1;
+        }
+        // A smaller maximum cuts the next record in pieces.
+        String whole = expected.get(record++);
+        int max = reader.ivMaxreclen;
+        reader.ivMaxreclen = 5;
+        StringBuilder pieces = new StringBuilder();
+        for (int i = 0; i * 5 < whole.length(); i++) {
+            String piece = reader.readRecordN(h);
+            mismatches += piece != null && piece.length() <= 5 ? 0 : 1;
+            pieces.append(piece);
+        }
+        c.eq("a record cut by a smaller ivMaxreclen", whole, pieces.toString());
+        reader.ivMaxreclen = max;
+        // A record into a character array, then bytes through a stream class.
+        char[] chars = new char[200];
+        String next = expected.get(record++);
+        c.eq("readRecordN_old between String records", next.length(), reader.readRecordN_old(h, chars));
+        c.eq("its characters", next, new String(chars, 0, next.length()));
+        next = expected.get(record++);
+        byte[] five = new byte[5];
+        c.eq("bytes of the next record", 5, new KivDatasetInputStream().readBytesN(h, five, 5));
+        c.eq("bytes are the record's first", next.substring(0, 5), new String(five, StandardCharsets.ISO_8859_1));
+        c.eq("the rest of that record", next.substring(5), reader.readRecordN(h));
+        for (; record < expected.size(); record++) {
+            String got = reader.readRecordN(h);
+            if (!expected.get(record).equals(got)) {
+                mismatches++;
+                if (mismatches < 5) {
+                    System.out.println("record " + record + ": <" + got + "> expected <" + expected.get(record) + ">");
+                }
+            }
+        }
+        c.eq("every record as fgets and NewStringUTF make it", 0, mismatches);
+        boolean bulk;
+        try {
+            Class.forName("com.zov.kiv.utils.KivRecordStrings", false, null);
+            bulk = true;
+        } catch (ClassNotFoundException e) {
+            bulk = false;
+        }
+        c.isTrue("the library defined its class for records in bulk", bulk);
+        c.eq("then the end", null, reader.readRecordN(h));
         reader.closeN(h);
     }
 
