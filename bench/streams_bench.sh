@@ -22,10 +22,12 @@ with open("lines.txt", "w") as f:
         f.write(line)
 PY
 props() { printf 'kiv.application=com.zov.kiv.test.StreamsBench\nkiv.library=%s\n%s\n' "$lib" "$1" > bench.properties; }
-props "bench.mode=throughput
+for m in read-records write-records bytes; do
+  props "bench.mode=$m
 bench.file=lines.txt
 bench.rounds=$rounds"
-"$kivjava" bench.properties | grep '^ROW'
+  "$kivjava" bench.properties | grep '^ROW'
+done
 # 1 GiB of lines, read with a small fixed Java heap so that the heap hides nothing.
 for _ in $(seq 10); do cat lines.txt; done | head -c 1073741824 > big.txt
 rm -f lines.txt out.kiv out.java bin.kiv bin.java

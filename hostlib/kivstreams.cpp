@@ -79,7 +79,7 @@ constexpr std::size_t kRecordBufferSize = 64 * 1024;  // the file buffer of a re
 constexpr std::size_t kAheadBytes = 64 * 1024;
 
 struct DataStream {
-  platform::Mutex lock;
+  platform::SpinMutex lock;  // held for one call; nearly always free
   std::FILE* file = nullptr;  // null once closed
   LineBuffer input;           // record reads
   RecordStrings ahead;        // readRecordN's Strings made ahead
@@ -153,7 +153,7 @@ class StreamCall {
 
  private:
   DataStream* stream_ = nullptr;  // kept alive by lastStream, which no one else touches
-  std::unique_lock<platform::Mutex> lock_;
+  std::unique_lock<platform::SpinMutex> lock_;
 };
 
 // The ivMaxreclen that the reader class declares, or null. Called from the
@@ -368,17 +368,17 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
       GetString(env, record);  // traces the null String
     } else {
       // The record's modified UTF-8 straight into the stream's own buffer.
-      // It takes at most 3 bytes a character and holds no NUL byte, so its
-      // text ends at the first NUL of a cleared buffer, whether or not the
-      // VM ends it with one.
+      // Each character takes 1 to 3 bytes, none of them NUL, so the text
+      // ends at the first NUL after its first `length` bytes once the rest
+      // of the buffer is cleared, whether or not the VM ends it with one.
       auto length = static_cast<std::size_t>(env->GetStringLength(record));
       if (length > (SIZE_MAX - 1) / 3) throw std::bad_alloc();
       std::size_t room = 3 * length + 1;
       std::vector<char>& out = stream->record;
       if (out.size() < room) out.resize(room);
-      std::memset(out.data(), 0, room);
+      std::memset(out.data() + length, 0, room - length);
       env->GetStringUTFRegion(record, 0, static_cast<jsize>(length), out.data());
-      std::size_t utfLength = std::strlen(out.data());
+      std::size_t utfLength = length + std::strlen(out.data() + length);
       result = utfLength == 0 ? 0 : putRecord(env, object, *stream, handle, out.data(), utfLength);
     }
   }

@@ -39,12 +39,16 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug \
       -DKIV_DELIVERABLES_DIR="$build/win32" >/dev/null
 cmake --build "$build/native" -j "$jobs"
 
-# The data-set simulation's thread tests once more under ThreadSanitizer.
+# The thread tests once more under ThreadSanitizer: the data-set simulation's,
+# and kivutils' (handle table, stream lock, streams and DDs from many threads).
 cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKIV_TSAN=ON >/dev/null
-cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests >/dev/null
+cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests kivutils_unit_tests >/dev/null
 # (Threads that wait for the guard say so on standard output; not shown here.)
 TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/dssim/dssim_thread_tests" | grep -v '^Waiting for DD semaphore'
+TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/hostlib/kivutils_unit_tests" \
+  --gtest_filter='HandleTable.ManyThreads:SpinMutex.*:Datasets.ManyThreads*' |
+  grep -v -e '^Creating file' -e '^Waiting for DD semaphore'
 
 # The whole suite last, so that its summary closes the output.
 ctest --test-dir "$build/native" --output-on-failure -j "$jobs"

@@ -13,4 +13,20 @@ Mutex::~Mutex() { DeleteCriticalSection(&impl_->section); }
 void Mutex::lock() { EnterCriticalSection(&impl_->section); }
 void Mutex::unlock() { LeaveCriticalSection(&impl_->section); }
 
+void pauseWaiting(unsigned round) {
+  if (round < 64) return;  // the holder is likely about to let go
+  if (round < 128) {
+    SwitchToThread();
+    return;
+  }
+  Sleep(1);
+}
+
+void SpinMutex::lockContended() {
+  for (unsigned round = 0;; ++round) {
+    if (try_lock()) return;
+    pauseWaiting(round);
+  }
+}
+
 }  // namespace kiv::platform

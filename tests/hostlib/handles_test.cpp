@@ -1,10 +1,14 @@
 // The handle table: handles fit a Java int, 0 is none, removed and foreign
-// handles find nothing, and many threads can use it at once.
+// handles find nothing, and many threads can use it at once. The lock of a
+// stream, likewise.
 #include "kivhandles.h"
+#include "kivlock.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -102,6 +106,36 @@ TEST(HandleTable, LiveHandlesAreDistinct) {
   ku::HandleTable<int> table;
   std::set<int> seen;
   for (int i = 0; i < 10000; ++i) EXPECT_TRUE(seen.insert(table.add(std::make_shared<int>(i))).second);
+}
+
+// A stream's lock: held long (a slow read) or briefly by many threads, it
+// lets one in at a time and loses no update.
+TEST(SpinMutex, OneHolderAtATime) {
+  kiv::platform::SpinMutex lock;
+  constexpr int kThreads = 6;
+  constexpr int kRounds = 20000;
+  long counter = 0;  // guarded by lock only
+  std::atomic<int> inside{0};
+  std::atomic<int> overlaps{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kRounds; ++i) {
+        std::lock_guard guard(lock);
+        if (inside.fetch_add(1) != 0) ++overlaps;
+        ++counter;
+        // Now and then a holder that keeps the lock a while.
+        if (i % 5000 == 0 && t == 0) std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        inside.fetch_sub(1);
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(counter, static_cast<long>(kThreads) * kRounds);
+  EXPECT_EQ(overlaps.load(), 0);
+  EXPECT_TRUE(lock.try_lock());
+  EXPECT_FALSE(lock.try_lock());
+  lock.unlock();
 }
 
 }  // namespace

@@ -25,9 +25,12 @@ import java.util.Properties;
 /**
  * The data-set streams of kivutils against Java's own classes on the same
  * files, interleaved round by round (bench/streams_bench.sh runs it).
- * bench.mode=throughput: MB/s of record and byte reads and writes and the
- * ratio kivutils / Java (goal >= 0.9). bench.mode=memory-kiv or memory-java:
- * the growth of the peak resident memory while reading bench.file.
+ * bench.mode=read-records, write-records or bytes: MB/s of one pair (record
+ * reads, record writes, byte reads and writes) and the ratio kivutils / Java
+ * (goal >= 0.9). Each pair runs in a VM of its own, so that what one pair
+ * leaves on the heap (the writers' lines) cannot slow another.
+ * bench.mode=memory-kiv or memory-java: the growth of the peak resident
+ * memory while reading bench.file.
  */
 public final class StreamsBench implements KivApplication {
     private static final int BLOCK = 64 * 1024;
@@ -35,7 +38,7 @@ public final class StreamsBench implements KivApplication {
     @Override
     public int run(Properties p) throws Exception {
         KivLibrary.load(p);
-        String mode = p.getProperty("bench.mode", "throughput");
+        String mode = p.getProperty("bench.mode", "read-records");
         String file = p.getProperty("bench.file", "lines.txt");
         if (mode.startsWith("memory")) {
             readOnce(file, 1);  // loads the classes and the library's code
@@ -48,35 +51,55 @@ public final class StreamsBench implements KivApplication {
         }
         int rounds = Integer.parseInt(p.getProperty("bench.rounds", "5"));
         long size = Files.size(Paths.get(file));
+        List<String> names = new ArrayList<>();
+        List<Work> work = new ArrayList<>();
+        switch (mode) {
+            case "read-records":
+                add(names, work, "readRecordN", () -> kivReadRecords(file), "BufferedReader.readLine",
+                        () -> javaReadLines(file));
+                break;
+            case "write-records":
+                lines(file);
+                add(names, work, "writeRecordN", () -> kivWriteRecords(file, "out.kiv"), "BufferedWriter.write",
+                        () -> javaWriteLines(file, "out.java"));
+                break;
+            case "bytes":
+                add(names, work, "readBytesN 64 KiB", () -> kivReadBytes(file), "FileInputStream.read",
+                        () -> javaReadBytes(file));
+                add(names, work, "writeBytesN 64 KiB", () -> kivWriteBytes(size, "bin.kiv"), "FileOutputStream.write",
+                        () -> javaWriteBytes(size, "bin.java"));
+                break;
+            default:
+                throw new IllegalArgumentException("bench.mode " + mode);
+        }
         List<List<Double>> times = new ArrayList<>();
-        for (int i = 0; i < 8; i++) {
+        for (int i = 0; i < work.size(); i++) {
             times.add(new ArrayList<>());
         }
         for (int r = 0; r < rounds + 1; r++) {  // round 0 warms up
-            double[] t = {
-                time(() -> kivReadRecords(file)), time(() -> javaReadLines(file)),
-                time(() -> kivWriteRecords(file, "out.kiv")), time(() -> javaWriteLines(file, "out.java")),
-                time(() -> kivReadBytes(file)), time(() -> javaReadBytes(file)),
-                time(() -> kivWriteBytes(size, "bin.kiv")), time(() -> javaWriteBytes(size, "bin.java")),
-            };
-            if (r > 0) {
-                for (int i = 0; i < 8; i++) {
-                    times.get(i).add(t[i]);
+            for (int i = 0; i < work.size(); i++) {
+                double t = time(work.get(i));
+                if (r > 0) {
+                    times.get(i).add(t);
                 }
             }
         }
-        String[] kivNames = {"readRecordN", "writeRecordN", "readBytesN 64 KiB", "writeBytesN 64 KiB"};
-        String[] javaNames = {"BufferedReader.readLine", "BufferedWriter.write", "FileInputStream.read",
-            "FileOutputStream.write"};
         double mb = size / 1e6;
         // Result rows for bench/table.py: figure, value, peer, peer value, goal.
-        for (int i = 0; i < 4; i++) {
-            double kiv = mb / median(times.get(2 * i));
-            double java = mb / median(times.get(2 * i + 1));
-            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s, median of %d)\t%.2f\t%s\t%.2f\tratio>=0.90%n", kivNames[i], rounds, kiv,
-                    javaNames[i], java);
+        for (int i = 0; i < work.size(); i += 2) {
+            double kiv = mb / median(times.get(i));
+            double java = mb / median(times.get(i + 1));
+            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s, median of %d)\t%.2f\t%s\t%.2f\tratio>=0.90%n", names.get(i),
+                    rounds, kiv, names.get(i + 1), java);
         }
         return 0;
+    }
+
+    private static void add(List<String> names, List<Work> work, String kivName, Work kiv, String javaName, Work java) {
+        names.add(kivName);
+        work.add(kiv);
+        names.add(javaName);
+        work.add(java);
     }
 
     private interface Work {
