@@ -425,10 +425,12 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
     // What record reads buffered comes first.
     if ((!stream->input.pending().empty() || !std::feof(stream->file)) && n > 0) {
-      stream->bytes.assign(static_cast<std::size_t>(size), 0);
+      // The whole array comes back: what was read, then zeros.
+      stream->bytes.resize(static_cast<std::size_t>(size));
       auto* out = reinterpret_cast<char*>(stream->bytes.data());
       std::size_t got = stream->input.take(out, static_cast<std::size_t>(n));
       if (got < static_cast<std::size_t>(n)) got += std::fread(out + got, 1, static_cast<std::size_t>(n) - got, stream->file);
+      std::memset(out + got, 0, static_cast<std::size_t>(size) - got);
       result = static_cast<jint>(got);
       traceBytes(stream->bytes.data(), got);
       if (std::ferror(stream->file)) {
