@@ -20,7 +20,7 @@ void check(bool ok) {
 std::vector<jint> plainEndsByHand(const std::string& text, std::size_t maxChars, std::size_t maxBytes) {
   std::vector<jint> ends;
   std::size_t start = 0;
-  while (start < text.size() && start < maxBytes) {
+  while (start < text.size()) {
     std::size_t end = start;
     bool plain = true;
     while (end < text.size() && end - start < maxChars && text[end] != '\n') {
@@ -28,7 +28,7 @@ std::vector<jint> plainEndsByHand(const std::string& text, std::size_t maxChars,
       plain = plain && c >= 1 && c <= 127;
       ++end;
     }
-    if (end == text.size() || text[end] != '\n' || end - start >= maxChars || !plain) break;
+    if (end == text.size() || text[end] != '\n' || end - start >= maxChars || !plain || end + 1 > maxBytes) break;
     ends.push_back(static_cast<jint>(end + 1));
     start = end + 1;
   }

@@ -36,12 +36,12 @@ bool plainAscii(const char* p, std::size_t n) {
 std::vector<jint> plainRecordEnds(std::string_view text, std::size_t maxChars, std::size_t maxBytes) {
   std::vector<jint> ends;
   std::size_t start = 0;
-  while (start < text.size() && start < maxBytes) {
+  while (start < text.size()) {
     std::size_t look = std::min(text.size() - start, maxChars);
     const void* lineEnd = std::memchr(text.data() + start, '\n', look);
     if (!lineEnd) break;
     std::size_t end = static_cast<std::size_t>(static_cast<const char*>(lineEnd) - text.data()) + 1;
-    if (!plainAscii(text.data() + start, end - start) || end > static_cast<std::size_t>(INT_MAX)) break;
+    if (end > maxBytes || !plainAscii(text.data() + start, end - start)) break;
     ends.push_back(static_cast<jint>(end));
     start = end;
   }

@@ -22,8 +22,8 @@ namespace kiv::utils {
 
 // The run of whole records at the front of text that can be made ahead:
 // their ends (relative to text, line end included), none longer than
-// maxChars, none with a character outside 1..127, at most about maxBytes in
-// all. Empty when the first record does not qualify.
+// maxChars, none with a character outside 1..127, at most maxBytes (at most
+// INT_MAX) in all. Empty when the first record does not qualify.
 std::vector<jint> plainRecordEnds(std::string_view text, std::size_t maxChars, std::size_t maxBytes);
 
 // The Strings of one run of records, held for a stream (not thread-safe: the

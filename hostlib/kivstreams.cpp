@@ -75,7 +75,8 @@ constexpr int kBuffers = 8;  // level 9 and up
   } while (0)
 
 constexpr std::size_t kRecordBufferSize = 64 * 1024;  // the file buffer of a record stream
-// Records made ahead as Strings: at most about this many characters at once.
+// Records made ahead as Strings: at most this many characters at once (a
+// longer record takes NewStringUTF).
 constexpr std::size_t kAheadBytes = 64 * 1024;
 
 struct DataStream {

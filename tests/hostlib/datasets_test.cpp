@@ -327,7 +327,7 @@ TEST_F(Datasets, RecordsAsTheCLibraryReadsThem) {
 }
 
 // The runs of records that the library makes into Strings ahead: whole plain
-// ASCII lines within the maximum, from the front, up to about the size asked.
+// ASCII lines within the maximum, from the front, up to the size asked.
 TEST_F(Datasets, RunsOfPlainRecords) {
   using Ends = std::vector<jint>;
   EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef", 100, 1000), (Ends{3, 6}));
@@ -336,7 +336,9 @@ TEST_F(Datasets, RunsOfPlainRecords) {
   EXPECT_EQ(ku::plainRecordEnds("\xc3\xa9\nab\n", 100, 1000), Ends{});
   EXPECT_EQ(ku::plainRecordEnds("abcdef\nab\n", 4, 1000), Ends{});  // longer than the maximum
   EXPECT_EQ(ku::plainRecordEnds("ab\ncdefgh\nij\n", 4, 1000), (Ends{3}));
-  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef\ngh\n", 100, 4), (Ends{3, 6}));
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef\ngh\n", 100, 6), (Ends{3, 6}));
+  EXPECT_EQ(ku::plainRecordEnds("ab\ncd\nef\ngh\n", 100, 5), (Ends{3}));
+  EXPECT_EQ(ku::plainRecordEnds("abcdef\n", 100, 5), Ends{});  // longer than a run may be
   // Every position of a bad character in a long line is seen.
   std::string line(40, 'x');
   for (std::size_t at = 0; at < line.size(); ++at) {
