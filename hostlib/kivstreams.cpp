@@ -120,6 +120,9 @@ HandleTable<DataStream>& streams() {
 // the same handle (record after record) skips the table and its lock. A
 // stream found this way is still the handle's own while it is open: a
 // handle is given out again only after its stream left the table, closed.
+// (A closed stream kept here has let go of its buffers; the thread lets go
+// of it at its next call or when it ends. The VM never unloads the library
+// while its threads run, which thread-local cleanup needs.)
 struct LastStream {
   int handle = 0;
   std::shared_ptr<DataStream> stream;
