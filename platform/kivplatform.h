@@ -60,10 +60,9 @@ int runCommand(const char* commandLine);
 // Stdio calls on a file that only one thread uses at a time (its owner
 // serializes the calls with a lock of its own): where the C library has them,
 // the variants that skip the library's own per-call file lock; elsewhere the
-// ordinary calls. Results as fread, fwrite, feof and ferror.
+// ordinary calls. Results as fread, fwrite and ferror.
 std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file);
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file);
-bool eofUnlocked(std::FILE* file);
 bool errorUnlocked(std::FILE* file);
 
 }  // namespace kiv::platform

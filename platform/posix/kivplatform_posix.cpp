@@ -125,14 +125,12 @@ std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return fwrite_unlocked(data, 1, size, file);
 }
-bool eofUnlocked(std::FILE* file) { return feof_unlocked(file) != 0; }
 bool errorUnlocked(std::FILE* file) { return ferror_unlocked(file) != 0; }
 #else
 std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return std::fread(data, 1, size, file); }
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return std::fwrite(data, 1, size, file);
 }
-bool eofUnlocked(std::FILE* file) { return std::feof(file) != 0; }
 bool errorUnlocked(std::FILE* file) { return std::ferror(file) != 0; }
 #endif
 

@@ -62,7 +62,6 @@ std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return
 std::size_t writeUnlocked(const void* data, std::size_t size, std::FILE* file) {
   return std::fwrite(data, 1, size, file);
 }
-bool eofUnlocked(std::FILE* file) { return std::feof(file) != 0; }
 bool errorUnlocked(std::FILE* file) { return std::ferror(file) != 0; }
 
 }  // namespace kiv::platform
