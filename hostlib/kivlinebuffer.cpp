@@ -26,12 +26,7 @@ LineBuffer::Status LineBuffer::next(std::FILE* file, std::size_t maxChars, Recor
     }
     if (consumed > 0) {
       const void* nul = std::memchr(begin, '\0', consumed);
-      record.data = begin;
-      record.consumed = consumed;
-      record.length = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : consumed;
-      record.offset = taken_;
-      pos_ += consumed;
-      taken_ += consumed;
+      takeRecord(consumed, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : consumed, record);
       return Status::kRecord;
     }
     // No whole record is buffered: move the rest to the front; when it
@@ -61,12 +56,17 @@ LineBuffer::Status LineBuffer::next(std::FILE* file, std::size_t maxChars, Recor
 
 bool LineBuffer::takeKnown(std::size_t n, Record& record) {
   if (n == 0 || n > end_ - pos_) return false;
-  record.data = data_.data() + pos_;
-  record.consumed = record.length = n;
-  record.offset = taken_;
-  pos_ += n;
-  taken_ += n;
+  takeRecord(n, n, record);
   return true;
+}
+
+void LineBuffer::takeRecord(std::size_t consumed, std::size_t length, Record& record) {
+  record.data = data_.data() + pos_;
+  record.consumed = consumed;
+  record.length = length;
+  record.offset = taken_;
+  pos_ += consumed;
+  taken_ += consumed;
 }
 
 std::size_t LineBuffer::take(char* out, std::size_t n) {

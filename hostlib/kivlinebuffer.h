@@ -53,6 +53,10 @@ class LineBuffer {
   void release();
 
  private:
+  // Makes the `consumed` characters at the front a record whose text has
+  // `length` characters, and takes them.
+  void takeRecord(std::size_t consumed, std::size_t length, Record& record);
+
   std::vector<char> data_;
   std::size_t pos_ = 0;  // first character not taken yet
   std::size_t end_ = 0;  // end of the buffered characters

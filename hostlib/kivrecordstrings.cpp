@@ -152,8 +152,8 @@ std::size_t RecordStrings::nextLength(std::uint64_t offset) const {
 
 jstring RecordStrings::take(JNIEnv* env, std::uint64_t offset, std::size_t consumed) {
   if (!strings_) return nullptr;
-  std::size_t begin = next_ == 0 ? 0 : static_cast<std::size_t>(ends_[next_ - 1]);
-  if (offset != start_ + begin || consumed != static_cast<std::size_t>(ends_[next_]) - begin) {
+  std::size_t expected = nextLength(offset);
+  if (expected == 0 || consumed != expected) {
     clear(env);  // read otherwise meanwhile (another maximum, a byte read)
     return nullptr;
   }
