@@ -183,20 +183,15 @@ void JNICALL DeleteGlobalRef(JNIEnv* env, jobject o) {
 }
 // Classes by name: the stand-in knows none (NoClassDefFoundError), and
 // defines none (as a VM that refuses the class file).
-jclass JNICALL FindClass(JNIEnv* env, const char*) {
+jclass refuseClass(JNIEnv* env) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
   ++fake.classLookups;
   fake.exceptionPending = true;
   return nullptr;
 }
-jclass JNICALL DefineClass(JNIEnv* env, const char*, jobject, const jbyte*, jsize) {
-  FakeJni& fake = FakeJni::of(env);
-  fake.call();
-  ++fake.classLookups;
-  fake.exceptionPending = true;
-  return nullptr;
-}
+jclass JNICALL FindClass(JNIEnv* env, const char*) { return refuseClass(env); }
+jclass JNICALL DefineClass(JNIEnv* env, const char*, jobject, const jbyte*, jsize) { return refuseClass(env); }
 jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
   FakeJni::of(env).call();
   return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
