@@ -12,12 +12,6 @@ c++ -O2 -std=c++20 -shared -fPIC -I"$java_home/include" -I"$java_home/include/li
 "$java_home/bin/javac" -d "$out/jnifloor" "$here/jnifloor/kivbench/JniFloor.java"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# 100 MB of 80-character lines (79 characters and the line end).
-python3 - "$work/lines.txt" <<'PY'
-import sys
-line = ("0123456789" * 8)[:79] + "\n"
-with open(sys.argv[1], "w") as f:
-    f.write(line * 1_250_000)
-PY
+python3 "$here/make_lines.py" "$work/lines.txt"
 cd "$work"
 "$java_home/bin/java" -Djava.library.path="$out/jnifloor" -cp "$out/jnifloor" kivbench.JniFloor lines.txt "$rounds"

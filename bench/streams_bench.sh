@@ -7,6 +7,7 @@
 #   streams_bench.sh <kivjava> <jar dir> <libkivutils.so> <java home> [rounds]
 set -euo pipefail
 kivjava=$1 jars=$2 lib=$3 java_home=$4 rounds=${5:-5}
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -14,13 +15,7 @@ export JAVA_HOME=$java_home KIVCLASSPATH1="$jars/kivhost.jar:" KIVCLASSPATH2="$j
 unset CLASSPATH KIVOPTIONS KIVPROPERTIES KIVTRACEPATH
 printf 'kiv.application=com.zov.kiv.test.TraceBench\nkiv.library=%s\nbench.rounds=%s\n' "$lib" "$rounds" > bench.properties
 "$kivjava" bench.properties | grep '^ROW'
-# 100 MB of 80-character lines (79 characters and the line end).
-python3 - <<'PY'
-line = ("0123456789" * 8)[:79] + "\n"
-with open("lines.txt", "w") as f:
-    for i in range(100_000_000 // 80):
-        f.write(line)
-PY
+python3 "$here/make_lines.py" lines.txt
 props() { printf 'kiv.application=com.zov.kiv.test.StreamsBench\nkiv.library=%s\n%s\n' "$lib" "$1" > bench.properties; }
 for m in read-records write-records bytes; do
   props "bench.mode=$m
