@@ -7,6 +7,7 @@
 #include "kivjnicall.h"
 #include "kivtrace.h"
 #include "kivutils.h"
+#include "kivtext.h"
 #include "kivutilsmsg.h"
 
 #include <cstring>
@@ -15,8 +16,9 @@
 namespace kiv::utils {
 
 Console::Console(const char* text) : returnCode(&retcode) {
-  // Only the first 8 characters fit the console name.
-  std::memcpy(mcsname, text, strnlen(text, sizeof mcsname));
+  // Only the first 8 bytes fit the console name, cut where no character
+  // is split.
+  std::memcpy(mcsname, text, utf8Prefix(text, sizeof mcsname));
 }
 
 std::string Console::name() const { return std::string(mcsname, strnlen(mcsname, sizeof mcsname)); }
@@ -47,40 +49,72 @@ int consCmd(JNIEnv* env, jstring command) {
 // has none.
 int consGms(JNIEnv* env, Console& console, int /*count: the simulation delivers one batch*/, jobject vector) {
   traceLineL(kSteps, "%s", umsg::kConsGms);
-  // The cached ID belongs to one class: a vector of another class gets its own.
-  if (console.addElement && (!vector || !env->IsInstanceOf(vector, console.vectorClass))) {
-    env->DeleteGlobalRef(console.vectorClass);
-    console.vectorClass = nullptr;
-    console.addElement = nullptr;
+  // The ID that fits this vector: the cached one when the vector is of the
+  // cached class, else its own class's, which then becomes the cached one.
+  // Either stays valid for the call: the vector keeps its class loaded.
+  jmethodID addElement = nullptr;
+  {
+    std::lock_guard lock(console.cacheLock);
+    if (console.addElement) {
+      if (vector && env->IsInstanceOf(vector, console.vectorClass)) {
+        addElement = console.addElement;
+      } else {
+        env->DeleteGlobalRef(console.vectorClass);  // the cache belongs to another class
+        console.vectorClass = nullptr;
+        console.addElement = nullptr;
+      }
+    }
   }
-  if (!console.addElement) {
+  if (!addElement) {
     LocalRef<jclass> cls = classOf(env, vector);
-    jmethodID id = cls ? env->GetMethodID(cls.get(), umsg::kAddElement, umsg::kSigAddElement) : nullptr;
-    if (!id) {
+    addElement = cls ? env->GetMethodID(cls.get(), umsg::kAddElement, umsg::kSigAddElement) : nullptr;
+    if (!addElement) {
       // The VM raised NoSuchMethodError; the method goes on without it.
       if (env->ExceptionCheck()) env->ExceptionClear();
       traceLineL(kResults, "%s", umsg::kAddElementMissing);
       return -1;
     }
-    console.vectorClass = static_cast<jclass>(env->NewGlobalRef(cls.get()));
-    if (!console.vectorClass) return -1;
-    console.addElement = id;
+    auto global = static_cast<jclass>(env->NewGlobalRef(cls.get()));
+    if (!global) {
+      if (env->ExceptionCheck()) env->ExceptionClear();
+      return -1;
+    }
+    std::lock_guard lock(console.cacheLock);
+    if (console.deleted) {
+      env->DeleteGlobalRef(global);
+    } else {
+      if (console.vectorClass) env->DeleteGlobalRef(console.vectorClass);
+      console.vectorClass = global;
+      console.addElement = addElement;
+    }
   }
   traceLineL(kSteps, umsg::kConsWtmRc, 0);
-  console.msgbufn = umsg::kConsoleMessageCount;
+  int count;
+  {
+    std::lock_guard lock(console.cacheLock);
+    count = console.msgbufn = umsg::kConsoleMessageCount;
+  }
   traceLineL(kSteps, umsg::kConsGmsRc, 0);
-  for (int i = 0; i < console.msgbufn; ++i) {
-    LocalRef<jstring> message(env, env->NewStringUTF(umsg::kConsoleMessage));
+  for (int i = 0; i < count; ++i) {
+    LocalRef<jstring> message(env, newStringFromBytes(env, umsg::kConsoleMessage));
     if (!message) {
-      if (env->ExceptionCheck()) env->ExceptionClear();
       traceLineL(kResults, umsg::kNewStringMemory, umsg::kConsoleMessage);
       return -1;
     }
-    env->CallVoidMethod(vector, console.addElement, message.get());
+    env->CallVoidMethod(vector, addElement, message.get());
     // An exception of addElement itself is the Java side's: it stays pending.
     if (env->ExceptionCheck()) return -1;
   }
   return 0;
+}
+
+// Lets go of the console's cached class; later collections cache nothing.
+void dropCache(JNIEnv* env, Console& console) {
+  std::lock_guard lock(console.cacheLock);
+  console.deleted = true;
+  if (console.vectorClass) env->DeleteGlobalRef(console.vectorClass);
+  console.vectorClass = nullptr;
+  console.addElement = nullptr;
 }
 
 // The codes of a failed operation go to the console object.
@@ -134,8 +168,7 @@ JNIEXPORT jint JNICALL Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(JN
       traceLineL(kSteps, "%s", umsg::kConsDel);
       traceLineL(kResults, umsg::kConsoleDeactivated, console->name().c_str());
       traceLineL(kSteps, umsg::kConsDelRc, 0);
-      if (console->vectorClass) env->DeleteGlobalRef(console->vectorClass);
-      console->vectorClass = nullptr;
+      dropCache(env, *console);
       rc = 0;
     }
     traceLineL(kSteps, "%s", umsg::kConsoleDeleteEnd);

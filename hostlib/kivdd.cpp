@@ -7,6 +7,7 @@
 #include "com_zov_kiv_host_KivDatasetDD.h"
 #include "kivhandles.h"
 #include "kivjnicall.h"
+#include "kivtext.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -51,9 +52,14 @@ void reportDDError(JNIEnv* env, jobject object, jclass cls, const char* operatio
     if (rc != 0) traceLineL(kResults, umsg::kDDErrorNoCodes, operation, rc);
     return;
   }
-  unsigned errcode = code16(pip->errcode);
-  unsigned infocode = code16(pip->infocode);
-  int reason = pip->requestExtension ? static_cast<int>(pip->requestExtension->smsReason()) : -1;
+  unsigned errcode, infocode;
+  int reason;
+  {
+    DDGuard guard;  // the request is shared with other threads (the member test, the list)
+    errcode = code16(pip->errcode);
+    infocode = code16(pip->infocode);
+    reason = pip->requestExtension ? static_cast<int>(pip->requestExtension->smsReason()) : -1;
+  }
   bool sms = errcode >= 0x9700 && errcode <= 0x9727;
   setInteger(env, object, cls, umsg::kFieldErrcode, static_cast<jint>(errcode));
   setInteger(env, object, cls, umsg::kFieldInfocode, static_cast<jint>(infocode));
@@ -178,14 +184,17 @@ int dynalloc(JNIEnv* env, jobject object) {
     setInteger(env, object, cls.get(), umsg::kFieldDyntHandle, 0);
   } else {
     rc = dynallocL(pip.get());
-    if (traceLevel() > kResults) traceLineL(kResults, "%s", allocationLine(*pip, rc).c_str());
+    // The request is read under the list's guard: another thread's member
+    // test swaps its member meanwhile.
+    std::string line, name;
+    {
+      DDGuard guard;
+      if (traceWanted(kResults)) line = allocationLine(*pip, rc);
+      name = pip->ddName.value_or("");
+    }
+    if (!line.empty()) traceLineL(kResults, "%s", line.c_str());
     reportDDError(env, object, cls.get(), umsg::kOpDynalloc, rc, pip.get());
     if (rc == 0) {
-      std::string name;
-      {
-        DDGuard guard;
-        name = pip->ddName.value_or("");
-      }
       setString(env, object, cls.get(), umsg::kFieldDDName, name.c_str());
     } else {
       requests().remove(handle);  // the service has taken it off its list
@@ -245,8 +254,7 @@ jstring toHexString(JNIEnv* env, jobject object) {
     }
     // A request whose string does not fit the buffer gives no string.
     if (rc == 0) {
-      result = env->NewStringUTF(buffer);
-      if (!result && env->ExceptionCheck()) env->ExceptionClear();
+      result = newStringFromBytes(env, buffer);
     }
   }
   traceLineL(kSteps, "%s", umsg::kToHexStringEnd);
@@ -336,9 +344,7 @@ JNIEXPORT jstring JNICALL Java_com_zov_kiv_host_KivDatasetDD_toHexStringN(JNIEnv
 JNIEXPORT jstring JNICALL Java_com_zov_kiv_host_KivDatasetDD_getConcatIdentN(JNIEnv* env, jobject) {
   return guarded("getConcatIdentN", static_cast<jstring>(nullptr), [&] {
     kiv::traceLineL(7, "%s", kiv::umsg::kGetConcatIdentBegin);
-    jstring marker = env->NewStringUTF(kiv::umsg::kConcatMarker);
-    if (!marker && env->ExceptionCheck()) env->ExceptionClear();
-    return marker;
+    return newStringFromBytes(env, kiv::umsg::kConcatMarker);
   });
 }
 

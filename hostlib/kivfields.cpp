@@ -1,5 +1,6 @@
 // Field helpers, String conversion and the standard library's error
 // reporting, shared by every family of native methods.
+#include "kivtext.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -23,16 +24,14 @@ jfieldID instanceField(JNIEnv* env, jobject object, jclass cls, const char* name
   return getFieldId(env, cls, name, signature, false);
 }
 
-// A new String of text (null for a null text). When the VM has no memory
-// for it, the field keeps its value: the OutOfMemoryError is traced and
+// A new String of text (null for a null text), whatever bytes it holds (a
+// file name, the C library's error text). When the VM has no memory for
+// it, the field keeps its value: the OutOfMemoryError is traced and
 // cleared, so the method carries on without a pending exception.
 jstring newString(JNIEnv* env, const char* text) {
   if (!text) return nullptr;
-  jstring string = env->NewStringUTF(text);
-  if (!string) {
-    if (env->ExceptionCheck()) env->ExceptionClear();
-    traceLineL(kResults, umsg::kNewStringMemory, text);
-  }
+  jstring string = newStringFromBytes(env, text);
+  if (!string) traceLineL(kResults, umsg::kNewStringMemory, text);
   return string;
 }
 

@@ -64,8 +64,8 @@ int removeHostFile(const char* name, int& err) {
   err = ENOENT;  // a name that makes no file of the current directory names no file at all
   platform::FileStatus status;
   if (plain && (err = platform::fileStatus(file.c_str(), status)) == 0) {
-    rc = std::remove(file.c_str()) == 0 ? 0 : -1;
-    err = rc == 0 ? 0 : errno;
+    err = platform::removeFile(file.c_str());  // a plain file only, as on every platform
+    rc = err == 0 ? 0 : -1;
   }
   traceLineL(kResults, umsg::kRemove, rc, file.c_str());
   return rc;

@@ -2,6 +2,7 @@
 // native methods: everything here runs without a VM.
 #pragma once
 
+#include "kivlock.h"
 #include "kivplatform.h"
 
 #include <jni.h>
@@ -16,8 +17,15 @@ namespace kiv::utils {
 // One active console. Mirrors the host's console parameters; the simulation
 // sets only the name, the codes (0) and the message count.
 struct Console {
-  jmethodID addElement = nullptr;  // of the vector class, cached at the first collection
-  jclass vectorClass = nullptr;    // global reference to that class
+  // addElement of the vector class, cached at the first collection, with a
+  // global reference to that class. Threads may collect on one console at
+  // once, with vectors of different classes, while another deletes it:
+  // both are read and changed under cacheLock only, and nothing is cached
+  // once the console was deleted.
+  jmethodID addElement = nullptr;
+  jclass vectorClass = nullptr;
+  bool deleted = false;
+  platform::Mutex cacheLock;
   std::int32_t* returnCode = nullptr;
   std::int32_t retcode = 0;
   std::int32_t rsncode = 0;

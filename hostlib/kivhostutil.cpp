@@ -5,6 +5,7 @@
 #include "kivdssim.h"
 #include "kivhostsvc.h"
 #include "kivjnicall.h"
+#include "kivtext.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -19,13 +20,11 @@ namespace {
 constexpr int kResults = 0;  // lines of level 1 and up
 constexpr int kSteps = 7;    // lines of level 8 and up
 
-// A new String of text; null (traced) when the VM has no memory for it.
+// A new String of text (the environment's bytes among it); null (traced)
+// when the VM has no memory for it.
 jstring newResult(JNIEnv* env, const std::string& text) {
-  jstring result = env->NewStringUTF(text.c_str());
-  if (!result) {
-    if (env->ExceptionCheck()) env->ExceptionClear();
-    traceLineL(kResults, umsg::kNewStringMemory, text.c_str());
-  }
+  jstring result = newStringFromBytes(env, std::string_view(text));
+  if (!result) traceLineL(kResults, umsg::kNewStringMemory, text.c_str());
   return result;
 }
 

@@ -20,6 +20,7 @@
 #include "kivlock.h"
 #include "kivplatform.h"
 #include "kivrecordstrings.h"
+#include "kivtext.h"
 #include "kivtrace.h"
 #include "kivutils.h"
 #include "kivutilsmsg.h"
@@ -118,8 +119,11 @@ HandleTable<DataStream>& streams() {
 
 // The stream a thread called last, kept by that thread: the next call on
 // the same handle (record after record) skips the table and its lock. A
-// stream found this way is still the handle's own while it is open: a
-// handle is given out again only after its stream left the table, closed.
+// stream found this way is the handle's own for as long as it is open: a
+// stream leaves the table only after it was closed under its own lock, and
+// a handle value is given out again only after that. A closed stream kept
+// here is dropped, and the handle looked up again: its value may name a
+// newer stream by now.
 // (A closed stream kept here has let go of its buffers; the thread lets go
 // of it at its next call or when it ends. The VM never unloads the library
 // while its threads run, which thread-local cleanup needs.)
@@ -135,19 +139,11 @@ class StreamCall {
  public:
   explicit StreamCall(int handle) {
     LastStream& last = lastStream;
-    if (handle == 0 || last.handle != handle || !last.stream) {
-      last.stream = streams().get(handle);
-      last.handle = last.stream ? handle : 0;
-    }
-    if (DataStream* stream = last.stream.get()) {
-      lock_ = std::unique_lock(stream->lock);
-      if (stream->file) {
-        stream_ = stream;
-      } else {
-        lock_.unlock();
-        last.stream.reset();  // closed: the thread lets go of it
-        last.handle = 0;
-      }
+    bool kept = handle != 0 && last.handle == handle && last.stream;
+    if (!kept) lookUp(last, handle);
+    if (!lockOpen(last) && kept) {
+      lookUp(last, handle);  // the kept stream was closed: the value may name a newer one
+      lockOpen(last);
     }
     if (!stream_) traceLineL(kResults, umsg::kNotOpen, static_cast<unsigned>(handle));
   }
@@ -156,6 +152,25 @@ class StreamCall {
   explicit operator bool() const { return stream_ != nullptr; }
 
  private:
+  static void lookUp(LastStream& last, int handle) {
+    last.stream = streams().get(handle);
+    last.handle = last.stream ? handle : 0;
+  }
+  // Locks the kept stream when it is open; else lets go of it.
+  bool lockOpen(LastStream& last) {
+    DataStream* stream = last.stream.get();
+    if (!stream) return false;
+    lock_ = std::unique_lock(stream->lock);
+    if (stream->file) {
+      stream_ = stream;
+      return true;
+    }
+    lock_ = {};
+    last.stream.reset();
+    last.handle = 0;
+    return false;
+  }
+
   DataStream* stream_ = nullptr;  // kept alive by lastStream, which no one else touches
   std::unique_lock<platform::SpinMutex> lock_;
 };
@@ -242,15 +257,19 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
 void closeStream(JNIEnv* env, int handle) {
   traceLineL(kSteps, "%s", umsg::kCloseBegin);
   int rc = EOF;
-  if (std::shared_ptr<DataStream> stream = streams().remove(handle)) {
+  if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
     std::lock_guard lock(stream->lock);  // a call on another thread finishes first
-    rc = std::fclose(stream->file);
-    stream->file = nullptr;
-    stream->ahead.release(env);
-    stream->releaseBuffers();  // the closed record may live on a while (see LastStream)
-    if (stream->ownerClass) env->DeleteGlobalRef(stream->ownerClass);
-    stream->ownerClass = nullptr;
-    stream->maxreclenId = nullptr;
+    if (stream->file) {                  // not closed on another thread meanwhile
+      rc = std::fclose(stream->file);
+      stream->file = nullptr;
+      stream->ahead.release(env);
+      stream->releaseBuffers();  // the closed record may live on a while (see LastStream)
+      if (stream->ownerClass) env->DeleteGlobalRef(stream->ownerClass);
+      stream->ownerClass = nullptr;
+      stream->maxreclenId = nullptr;
+      // Only now may the handle's value come back (see LastStream).
+      streams().remove(handle);
+    }
   }
   traceLineL(kOpenClose, handleLine(umsg::kCloseLine), static_cast<unsigned>(handle), rc);
   if (rc != 0) traceLineL(kOpenClose, "%s", umsg::kCloseFailed);
@@ -270,8 +289,8 @@ jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
 }
 
 // The next record of the stream, at most maxreclen characters; false when
-// there is none (end of data, a read error reported, a record that is empty
-// as a C string).
+// there is none (end of data, a read error reported). A record whose first
+// byte is NUL is a record all the same: empty as a C string.
 bool readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, jint maxreclen,
                 LineBuffer::Record& record) {
   if (maxreclen <= 0) return false;
@@ -289,7 +308,7 @@ bool readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, jin
     reportErrno(env, object, cls.get(), nullptr);
     std::clearerr(stream.file);
   }
-  if (status != LineBuffer::Status::kRecord || record.length == 0) return false;
+  if (status != LineBuffer::Status::kRecord) return false;
   KIV_TRACE_AT(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(record.length));
   if (traceWanted(kBuffers)) {
     stream.text.assign(record.data, record.length);
@@ -311,7 +330,10 @@ jstring recordString(JNIEnv* env, DataStream& stream, const LineBuffer::Record& 
       if (jstring made = stream.ahead.take(env, record.offset, record.consumed)) return made;
     }
   }
+  // The record's bytes as they are when the VM can take them so, else each
+  // read the way that loses none of them.
   stream.text.assign(record.data, record.length);
+  if (!isModifiedUtf8(stream.text)) stream.text = toModifiedUtf8(stream.text);
   jstring result = env->NewStringUTF(stream.text.c_str());
   if (!result && env->ExceptionCheck()) env->ExceptionClear();
   return result;

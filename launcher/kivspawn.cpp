@@ -2,6 +2,7 @@
 // run one command line (-spawnclient_system) or one utility with DD
 // allocations (-spawnclient_attach). No option is parsed and no VM is
 // created; the child only appends to the parent's trace file.
+#include "kivcommand.h"
 #include "kivdssim.h"
 #include "kivjava.h"
 #include "kivmsg.h"

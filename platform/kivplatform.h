@@ -53,9 +53,8 @@ std::tm utcTime(std::time_t t);
 // always the bare library name, searched the platform's own way.
 std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHome);
 
-// Runs a command line through the command interpreter and returns the
-// command's exit code (-1 when the interpreter cannot be started).
-int runCommand(const char* commandLine);
+// Removes a plain file (never a directory). Returns 0 or the error number.
+int removeFile(const char* path);
 
 // Stdio calls on a file that only one thread uses at a time (its owner
 // serializes the calls with a lock of its own): where the C library has them,

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kiv::platform {
@@ -112,12 +111,9 @@ std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHom
   return out;
 }
 
-int runCommand(const char* commandLine) {
-  int status = std::system(commandLine);
-  if (status == -1) return -1;
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return status;
+int removeFile(const char* path) {
+  // unlink, unlike the C library's remove, never takes a directory away.
+  return ::unlink(path) == 0 ? 0 : errno;
 }
 
 #if defined(__GLIBC__)

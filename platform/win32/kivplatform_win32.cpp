@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <direct.h>
+#include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <windows.h>
@@ -54,7 +55,10 @@ std::vector<std::string> runtimeLibraryCandidates(int level, const char* /*javaH
   return {level == 11 ? kRuntimeLib11 : kRuntimeLib13};
 }
 
-int runCommand(const char* commandLine) { return std::system(commandLine); }
+int removeFile(const char* path) {
+  // The C runtime's unlink refuses directories (EACCES).
+  return ::_unlink(path) == 0 ? 0 : errno;
+}
 
 // The C runtime's text mode (CR LF to LF) stays in charge of every read and
 // write, so the ordinary calls are used here.

@@ -32,21 +32,6 @@ class DatasetsE2e : public JavaSuiteE2e {
     args.insert(args.end(), extra.begin(), extra.end());
     return kivtest::run(args, opts_);
   }
-  // The library's lines from the marker `from` up to the marker `to`,
-  // without their time stamps.
-  std::vector<std::string> traceBetween(const std::string& from, const std::string& to) {
-    auto files = kivtest::listDir(dir_ + "/tr");
-    if (files.size() != 1) return {};
-    std::vector<std::string> out;
-    bool inside = false;
-    for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/tr/" + files[0]))) {
-      std::string text = line.size() > 20 ? line.substr(20) : line;
-      if (text == from) inside = true;
-      else if (text == to) inside = false;
-      else if (inside) out.push_back(text);
-    }
-    return out;
-  }
 
 };
 

@@ -17,6 +17,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -483,3 +484,37 @@ TEST_F(Datasets, ManyThreadsOnDifferentStreams) {
 }
 
 }  // namespace
+
+// One thread allocates and frees a DD over and over while another tests
+// members of the same DD: the allocation lines never show the swapped
+// member. Also run under ThreadSanitizer.
+TEST_F(Datasets, ManyThreadsOnOneRequest) {
+  ku::setTraceLevel(1);
+  write("ZZ.RACE__", "");
+  std::atomic<bool> stop{false};
+  std::thread tester([&] {
+    kivtest::FakeJni fake;
+    HostClasses classes(fake);
+    while (!stop) {
+      jint rc = Java_com_zov_kiv_host_KivDatasetUtilities_memberExistsN(fake.env(), nullptr, fake.string("RACE"),
+                                                                        fake.string("SWAPPED"));
+      if (rc != 0) break;
+    }
+  });
+  for (int i = 0; i < 300; ++i) {
+    auto* dd = classes_.newDD("RACE", "ZZ.RACE", "M1", 8);
+    ASSERT_EQ(Java_com_zov_kiv_host_KivDatasetDD_dyninitN(env_, dd), 0);
+    ASSERT_EQ(Java_com_zov_kiv_host_KivDatasetDD_dynallocN(env_, dd), 0);
+    Java_com_zov_kiv_host_KivDatasetDD_dynfreeN(env_, dd);
+    Java_com_zov_kiv_host_KivDatasetDD_dyndestroyN(env_, dd);
+  }
+  stop = true;
+  tester.join();
+  int lines = 0;
+  for (const std::string& line : trace_.lines()) {
+    if (line.find("Alloc ") == std::string::npos) continue;
+    ++lines;
+    ASSERT_EQ(line, "\tAlloc    DD=RACE (ZZ.RACE(M1), DISP=(SHR,KEEP,KEEP))   rc=0 (0,0)");
+  }
+  EXPECT_EQ(lines, 300);
+}

@@ -34,24 +34,6 @@ class HostServicesE2e : public JavaSuiteE2e {
     return r;
   }
 
-  // The library's lines from the marker `from` up to the marker `to`,
-  // without their time stamps (which every line must carry).
-  std::vector<std::string> traceBetween(const std::string& from, const std::string& to) {
-    auto files = kivtest::listDir(dir_ + "/tr");
-    EXPECT_EQ(files.size(), 1u);
-    if (files.size() != 1) return {};
-    std::regex stamped(R"(^\d\d/\d\d/\d\d \d\d:\d\d:\d\d   (.*)$)");
-    std::vector<std::string> out;
-    bool inside = false;
-    for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/tr/" + files[0]))) {
-      std::smatch m;
-      if (!std::regex_match(line, m, stamped)) continue;
-      if (m[1] == to) inside = false;
-      if (inside) out.push_back(kivtest::withoutWorkDir(m[1], dir_));
-      if (m[1] == from) inside = true;
-    }
-    return out;
-  }
 
 };
 

@@ -12,14 +12,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 namespace ku = kiv::utils;
 
 namespace {
@@ -126,6 +130,48 @@ TEST_F(HostServices, ConsoleVectorWithoutAddElementAndOfAnotherClass) {
   EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, h), 0);
 }
 
+// Threads collect on one console with vectors of two classes while another
+// deletes it: each call uses the method of its own vector's class (the
+// stand-in throws for any other), and every call that succeeded delivered
+// its three messages. Also run under ThreadSanitizer.
+TEST_F(HostServices, OneConsoleFromManyThreads) {
+  ku::setTraceLevel(1);  // a method of the wrong class would leave an internal-error line
+  for (int round = 0; round < 20; ++round) {
+    jint h = create("SHARED");
+    ASSERT_NE(h, 0);
+    std::atomic<int> started{0};
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+      threads.emplace_back([&, t] {
+        kivtest::FakeJni fake;
+        auto* vectors = fake.defineClass("java/util/Vector");
+        fake.declareMethod(vectors, kAddElement, kAddElementSig);
+        auto* collectors = fake.defineClass("com/example/Collector");
+        fake.declareMethod(collectors, kAddElement, kAddElementSig);
+        auto* self = fake.newObject(fake.defineClass("com/zov/kiv/host/KivConsoleCommand"));
+        kivtest::FakeObject* mine[] = {fake.newObject(vectors), fake.newObject(collectors)};
+        int ok[2] = {0, 0};
+        for (int i = 0; i < 400; ++i) {
+          if (i == 20) ++started;
+          int k = (i + t) % 2;
+          jint rc = Java_com_zov_kiv_host_KivConsoleCommand_consoleCommandN(fake.env(), self, h, fake.string("D T"),
+                                                                             mine[k]);
+          if (rc != 0) break;
+          ++ok[k];
+        }
+        for (int k = 0; k < 2; ++k)
+          if (mine[k]->received.size() != 3u * static_cast<unsigned>(ok[k])) ++wrong[t];
+      });
+    }
+    while (started < 4 && round % 2 == 0) std::this_thread::yield();
+    EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, h), 0);
+    for (auto& th : threads) th.join();
+    EXPECT_THAT(wrong, ::testing::Each(0)) << "round " << round;
+  }
+  EXPECT_THAT(trace_.lines(), Not(Contains(::testing::HasSubstr("internal error"))));
+}
+
 TEST_F(HostServices, ConsoleHandleZeroLongNameAndNullTexts) {
   auto* v = fake_.newObject(vectorClass_);
   EXPECT_EQ(command(0, "D T", v), -1);
@@ -155,6 +201,9 @@ TEST_F(HostServices, ConsoleHandleZeroLongNameAndNullTexts) {
 TEST(ConsoleRecord, KeepsAtMostEightCharacters) {
   EXPECT_EQ(ku::Console("OPER1").name(), "OPER1");
   EXPECT_EQ(ku::Console("OPERATOR12").name(), "OPERATOR");
+  // A character that would not fit whole is left out.
+  EXPECT_EQ(ku::Console("ABCDEFG\xC3\xA9").name(), "ABCDEFG");
+  EXPECT_EQ(ku::Console("ABCDEF\xC3\xA9X").name(), "ABCDEF\xC3\xA9");
   ku::Console c("X");
   EXPECT_EQ(c.returnCode, &c.retcode);
   EXPECT_EQ(c.addElement, nullptr);

@@ -3,11 +3,13 @@
 // property file that names the suite and the library.
 #pragma once
 
+#include "hostsvc_lines.h"
 #include "process.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 #include <string>
 
 class JavaSuiteE2e : public ::testing::TestWithParam<std::string> {
@@ -27,6 +29,35 @@ class JavaSuiteE2e : public ::testing::TestWithParam<std::string> {
     kivtest::writeFile(dir_ + "/" + propertiesFile,
                        "kiv.application=" + suiteClass + "\nkiv.library=" KIVUTILS_LIBRARY "\n");
   }
+  // The library's lines from the marker `from` up to the marker `to`,
+  // without their time stamps (which every line must carry).
+  std::vector<std::string> traceBetween(const std::string& from, const std::string& to) {
+    auto files = kivtest::listDir(dir_ + "/tr");
+    EXPECT_EQ(files.size(), 1u);
+    if (files.size() != 1) return {};
+    std::vector<std::string> out;
+    bool inside = false;
+    for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/tr/" + files[0]))) {
+      if (!stamped(line)) continue;
+      std::string text = line.substr(20);
+      if (text == to) inside = false;
+      if (inside) out.push_back(kivtest::withoutWorkDir(text, dir_));
+      if (text == from) inside = true;
+    }
+    return out;
+  }
+
+  // Whether the line starts with a time stamp "%D %T" and three blanks.
+  static bool stamped(const std::string& line) {
+    static const char kShape[] = "dd/dd/dd dd:dd:dd   ";
+    if (line.size() < 20) return false;
+    for (int i = 0; i < 20; ++i) {
+      bool digit = line[i] >= '0' && line[i] <= '9';
+      if (kShape[i] == 'd' ? !digit : line[i] != kShape[i]) return false;
+    }
+    return true;
+  }
+
   void TearDown() override {
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }

@@ -178,6 +178,47 @@ int main(int argc, char** argv) {
   check("dyndestroyN", method<ObjFn>("KivDatasetDD_dyndestroyN")(env, dd) == 0);
   check("handle cleared", fake.value(dd, "ivDyntHandle").i == 0);
 
+  // A handle value that comes back (after 2048 uses of its slot) reaches
+  // the new stream, though this thread used a closed one of that value.
+  f = std::fopen("ZZ.REUSE__", "wb");
+  if (f) {
+    std::fputs("R1\r\n", f);
+    std::fclose(f);
+  }
+  jint first = method<OpenFn>("KivDatasetReader_openN")(env, reader, fake.string("//'ZZ.REUSE'"));
+  jstring before = readRecordN(env, reader, first);
+  check("reuse: first stream", text(before) == "R1\n", text(before));
+  fake.deleteLocal(before);
+  method<CloseFn>("KivDatasetReader_closeN")(env, reader, first);
+  jint again = 0;
+  int opens = 0;
+  for (; opens < 10000 && again != first; ++opens) {
+    again = method<OpenFn>("KivDatasetReader_openN")(env, reader, fake.string("//'ZZ.REUSE'"));
+    if (again != first) method<CloseFn>("KivDatasetReader_closeN")(env, reader, again);
+  }
+  check("reuse: the value came back", again == first, std::to_string(opens) + " opens");
+  jstring after = readRecordN(env, reader, again);
+  check("reuse: the new stream's first record", text(after) == "R1\n", text(after));
+  fake.deleteLocal(after);
+  method<CloseFn>("KivDatasetReader_closeN")(env, reader, again);
+
+  // A record that starts with NUL is empty, not the end; bytes that are not
+  // modified UTF-8 reach the VM as modified UTF-8 of their characters.
+  f = std::fopen("ZZ.ODD__", "wb");
+  if (f) {
+    std::fwrite("\0abc\r\n25\xB0" "C\r\na\xF0\x9F\x98\x80\r\n", 1, 19, f);
+    std::fclose(f);
+  }
+  h = method<OpenFn>("KivDatasetReader_openN")(env, reader, fake.string("//'ZZ.ODD'"));
+  const char* expected[] = {"", "25\xC2\xB0" "C\n", "a\xED\xA0\xBD\xED\xB8\x80\n"};
+  for (const char* e : expected) {
+    jstring got = readRecordN(env, reader, h);
+    check("odd record", got && text(got) == e, text(got));
+    fake.deleteLocal(got);
+  }
+  check("odd records: end", readRecordN(env, reader, h) == nullptr);
+  method<CloseFn>("KivDatasetReader_closeN")(env, reader, h);
+
   check("local references released", fake.localRefsHeld() == 0);
   check("no JNI call with an exception pending", fake.callsWithExceptionPending == 0);
   FreeLibrary(lib);
