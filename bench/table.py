@@ -6,7 +6,7 @@ A row is a line
 where the values are numbers in the figure's own unit (the figure's name
 says which) and the peer value may be "-" when the figure has no peer. The
 goal is one of
-    ratio<=X   ratio>=X   value<X   -   (no goal set)
+    ratio<=X   ratio>=X   value<X   value>=X   -   (no goal set)
 Every other line is passed through to standard error. A figure that misses
 its goal is shown as MISSED; the exit status is 0 either way (benchmarks
 report, they do not fail).
@@ -17,13 +17,15 @@ import sys
 def verdict(goal, value, ratio):
     if goal == "-":
         return "no goal"
-    for op in ("ratio<=", "ratio>=", "value<"):
+    for op in ("ratio<=", "ratio>=", "value<", "value>="):
         if goal.startswith(op):
             limit = float(goal[len(op):])
             if op == "ratio<=":
                 ok = ratio is not None and ratio <= limit
             elif op == "ratio>=":
                 ok = ratio is not None and ratio >= limit
+            elif op == "value>=":
+                ok = value >= limit
             else:
                 ok = value < limit
             return "met" if ok else "MISSED"
@@ -31,7 +33,8 @@ def verdict(goal, value, ratio):
 
 
 def goal_text(goal):
-    for op, text in (("ratio<=", "ratio <= "), ("ratio>=", "ratio >= "), ("value<", "value < ")):
+    for op, text in (("ratio<=", "ratio <= "), ("ratio>=", "ratio >= "), ("value<", "value < "),
+                     ("value>=", "value >= ")):
         if goal.startswith(op):
             return text + goal[len(op):]
     return goal

@@ -19,7 +19,9 @@
 #include "kivlinebuffer.h"
 #include "kivlock.h"
 #include "kivplatform.h"
+#include "kivrecordout.h"
 #include "kivrecordstrings.h"
+#include "kivstringtext.h"
 #include "kivtext.h"
 #include "kivtrace.h"
 #include "kivutils.h"
@@ -28,6 +30,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
@@ -75,7 +78,6 @@ constexpr int kBuffers = 8;  // level 9 and up
     if (traceWanted(threshold)) traceLineL(threshold, __VA_ARGS__); \
   } while (0)
 
-constexpr std::size_t kRecordBufferSize = 64 * 1024;  // the file buffer of a record stream
 // Records made ahead as Strings: at most this many characters at once (a
 // longer record takes NewStringUTF).
 constexpr std::size_t kAheadBytes = 64 * 1024;
@@ -86,8 +88,10 @@ struct DataStream {
   LineBuffer input;           // record reads
   RecordStrings ahead;        // readRecordN's Strings made ahead
   std::string text;           // a record's text as a C string
-  std::vector<char> output;   // writeRecordN_old
-  std::vector<char> record;   // writeRecordN
+  // A writer's records: its own buffer in front of the file (a stream of
+  // another class writes records through the C library's stream).
+  std::unique_ptr<platform::RecordOutput> output;
+  std::vector<char> text8;    // writeRecordN_old's characters, a record's text for the trace
   std::vector<jbyte> bytes;   // byte reads and writes
   std::vector<jchar> chars;   // character arrays
   // The class of the object that opened the stream (a global reference)
@@ -102,8 +106,8 @@ struct DataStream {
   void releaseBuffers() {
     input.release();
     std::string().swap(text);
-    std::vector<char>().swap(output);
-    std::vector<char>().swap(record);
+    output.reset();
+    std::vector<char>().swap(text8);
     std::vector<jbyte>().swap(bytes);
     std::vector<jchar>().swap(chars);
   }
@@ -112,8 +116,13 @@ struct DataStream {
   }
 };
 
+void flushStreamsAtExit();
+
 HandleTable<DataStream>& streams() {
   static HandleTable<DataStream> table;
+  // Registered after the table was made, so run before it goes.
+  static const bool flushedAtExit = platform::kRecordOutputFlushAtExit && std::atexit(flushStreamsAtExit) == 0;
+  (void)flushedAtExit;
   return table;
 }
 
@@ -213,11 +222,11 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   name.reset();
   int handle = 0;
   if (fp) {
-    // Records are written through a large buffer: far fewer system calls
-    // than with the C library's default. (Readers keep a buffer of their own.)
-    if (records && !readerClass) std::setvbuf(fp, nullptr, _IOFBF, kRecordBufferSize);
+    // Writers put their records into a buffer of their own (readers read
+    // into one): far fewer calls than through the C library.
     auto stream = std::make_shared<DataStream>();
     stream->file = fp;
+    if (records && !readerClass) stream->output = std::make_unique<platform::RecordOutput>(fp);
     handle = streams().add(stream);
     if (handle == 0) err = EMFILE;  // the table is full; the record closes the file
   }
@@ -260,7 +269,9 @@ void closeStream(JNIEnv* env, int handle) {
   if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
     std::lock_guard lock(stream->lock);  // a call on another thread finishes first
     if (stream->file) {                  // not closed on another thread meanwhile
+      bool flushed = !stream->output || stream->output->flush();
       rc = std::fclose(stream->file);
+      if (!flushed) rc = EOF;
       stream->file = nullptr;
       stream->ahead.release(env);
       stream->releaseBuffers();  // the closed record may live on a while (see LastStream)
@@ -373,17 +384,24 @@ jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer)
   return result;
 }
 
-// Writes text (length len) to the stream; len, or -1 with errno reported.
-jint putRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, const char* text, std::size_t len) {
-  jint result = static_cast<jint>(len);
-  if (platform::writeUnlocked(text, len, stream.file) != len) {  // under the stream's lock
-    result = -1;
+// The end of a record write: the result's lines, and errno reported for -1.
+jint wroteRecord(JNIEnv* env, jobject object, int handle, jint result, const char* text) {
+  if (result < 0) {
     LocalRef<jclass> cls = classOf(env, object);
     reportErrno(env, object, cls.get(), nullptr);
   }
   KIV_TRACE_AT(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(result));
-  KIV_TRACE_AT(kDetails, umsg::kRecordText, text);
+  if (text) KIV_TRACE_AT(kDetails, umsg::kRecordText, text);
   return result;
+}
+
+// Writes len bytes of text as one record; len, or -1 (errno set).
+jint putBytes(DataStream& stream, const char* text, std::size_t len) {
+  if (!stream.output) return platform::writeUnlocked(text, len, stream.file) == len ? static_cast<jint>(len) : -1;
+  char* room = stream.output->reserve(len);
+  if (!room) return -1;
+  std::memcpy(room, text, len);
+  return stream.output->commit(len) ? static_cast<jint>(len) : -1;
 }
 
 jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) {
@@ -393,19 +411,23 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
     if (!record) {
       GetString(env, record);  // traces the null String
     } else {
-      // The record's modified UTF-8 straight into the stream's own buffer.
-      // Each character takes 1 to 3 bytes, none of them NUL, so the text
-      // ends at the first NUL after its first `length` bytes once the rest
-      // of the buffer is cleared, whether or not the VM ends it with one.
-      auto length = static_cast<std::size_t>(env->GetStringLength(record));
-      if (length > (SIZE_MAX - 1) / 3) throw std::bad_alloc();
-      std::size_t room = 3 * length + 1;
-      std::vector<char>& out = stream->record;
-      if (out.size() < room) out.resize(room);
-      std::memset(out.data() + length, 0, room - length);
-      env->GetStringUTFRegion(record, 0, static_cast<jsize>(length), out.data());
-      std::size_t utfLength = length + std::strlen(out.data() + length);
-      result = utfLength == 0 ? 0 : putRecord(env, object, *stream, handle, out.data(), utfLength);
+      // The record's modified UTF-8 (as GetStringUTFChars gives it; never a
+      // NUL byte in it) straight into the writer's buffer.
+      const StringText& way = StringText::forProcess(env);
+      errno = 0;
+      long put;
+      if (stream->output) {
+        put = way.put(env, record, *stream->output, stream->chars);
+      } else {
+        put = way.text(env, record, stream->text8, stream->chars);
+        if (put > 0) put = putBytes(*stream, stream->text8.data(), static_cast<std::size_t>(put));
+      }
+      if (put > INT_MAX) put = INT_MAX;  // a count of bytes above 2 GiB does not fit the result
+      result = static_cast<jint>(put);
+      if (result != 0) {
+        CString text = traceWanted(kDetails) ? GetString(env, record) : CString();
+        wroteRecord(env, object, handle, result, text.get());
+      }
     }
   }
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
@@ -419,7 +441,7 @@ jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer
   if (stream && buffer) {
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
-    std::vector<char>& out = stream->output;
+    std::vector<char>& out = stream->text8;
     if (out.size() < static_cast<std::size_t>(n) + 1) {
       out.resize(static_cast<std::size_t>(n) + 1);
       traceLineL(kBuffers, umsg::kOutputBufferLine, static_cast<int>(out.size()));
@@ -431,7 +453,11 @@ jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer
       if (c != 13) out[k++] = static_cast<char>(c & 0xFF);
     out[k] = '\0';
     result = 0;
-    if (n > 0) result = putRecord(env, object, *stream, handle, out.data(), std::strlen(out.data()));
+    if (n > 0) {
+      std::size_t len = std::strlen(out.data());
+      errno = 0;
+      result = wroteRecord(env, object, handle, putBytes(*stream, out.data(), len), out.data());
+    }
   }
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
@@ -481,7 +507,13 @@ jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint
     result = -1;
   } else {
     jsize n = std::max<jsize>(0, std::min<jsize>(length, env->GetArrayLength(buffer)));
-    if (!std::feof(stream->file) && n > 0) {
+    // Records written before go first.
+    if (stream->output && !stream->output->flush()) n = -1;
+    if (n < 0) {
+      LocalRef<jclass> cls = classOf(env, object);
+      reportErrno(env, object, cls.get(), nullptr);
+      result = -1;
+    } else if (!std::feof(stream->file) && n > 0) {
       stream->bytes.resize(static_cast<std::size_t>(n));
       env->GetByteArrayRegion(buffer, 0, n, stream->bytes.data());
       std::size_t put = std::fwrite(stream->bytes.data(), 1, static_cast<std::size_t>(n), stream->file);
@@ -527,7 +559,19 @@ jint memberExists(JNIEnv* env, jstring ddString, jstring memberString) {
   return result;
 }
 
+// Writes out the records that writers never closed still hold; a stream
+// that another thread holds at this moment is skipped, not waited for.
+void flushStreamsAtExit() {
+  streams().forEach([](DataStream& stream) {
+    std::unique_lock lock(stream.lock, std::try_to_lock);
+    if (lock && stream.file && stream.output) stream.output->flush();
+  });
+}
+
 }  // namespace
+
+void flushOpenStreams() { flushStreamsAtExit(); }
+
 }  // namespace kiv::utils
 
 using namespace kiv::utils;

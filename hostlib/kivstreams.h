@@ -18,4 +18,8 @@ int maxRecordLength(long long size);
 // and TAB become a blank; VT, FF and CR a newline; any other byte its value.
 char16_t mapRecordByte(unsigned char byte);
 
+// Writes out what the writers that are still open hold in their buffers,
+// skipping any stream another thread holds (what the library does at exit).
+void flushOpenStreams();
+
 }  // namespace kiv::utils

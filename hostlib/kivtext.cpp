@@ -3,6 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define KIV_HAVE_SSE2 1  // x86_64 always; i686 only where the build says so
+#else
+#define KIV_HAVE_SSE2 0
+#endif
+
 namespace kiv::utils {
 namespace {
 
@@ -35,8 +42,10 @@ void putThreeBytes(std::string& out, unsigned unit) {
   out += static_cast<char>(0x80 | (unit & 0x3F));
 }
 
+}  // namespace
+
 // The length of the plain ASCII run (1..127) at the front, eight at a time.
-std::size_t asciiRun(const char* p, std::size_t n) {
+std::size_t plainAsciiLength(const char* p, std::size_t n) {
   constexpr std::uint64_t kOnes = 0x0101010101010101u;
   constexpr std::uint64_t kHigh = 0x8080808080808080u;
   std::size_t i = 0;
@@ -49,12 +58,85 @@ std::size_t asciiRun(const char* p, std::size_t n) {
   return i;
 }
 
+namespace {
+
+// The length of the plain ASCII run (1..127) of UTF-16 units at the front,
+// narrowed into out on the way.
+std::size_t narrowAscii(const jchar* units, std::size_t n, char* out) {
+  std::size_t i = 0;
+#if KIV_HAVE_SSE2
+  const __m128i one = _mm_set1_epi16(1);
+  const __m128i top = _mm_set1_epi16(0x7E);
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 8 <= n; i += 8) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+    __m128i t = _mm_sub_epi16(v, one);  // 1..0x7F become 0..0x7E, all else is outside as a signed unit
+    __m128i bad = _mm_or_si128(_mm_cmpgt_epi16(t, top), _mm_cmplt_epi16(t, zero));
+    if (_mm_movemask_epi8(bad) != 0) break;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+  }
+#else
+  constexpr std::uint64_t kHigh = 0xFF80FF80FF80FF80u;
+  constexpr std::uint64_t kOnes = 0x0001000100010001u;
+  constexpr std::uint64_t kSign = 0x8000800080008000u;
+  for (; i + 4 <= n; i += 4) {
+    std::uint64_t w;
+    std::memcpy(&w, units + i, 8);
+    if ((w & kHigh) != 0 || ((w - kOnes) & ~w & kSign) != 0) break;  // a unit above 0x7F, or a zero one
+    for (std::size_t k = 0; k < 4; ++k) out[i + k] = static_cast<char>(units[i + k]);
+  }
+#endif
+  while (i < n && units[i] - 1u < 0x7Fu) {
+    out[i] = static_cast<char>(units[i]);
+    ++i;
+  }
+  return i;
+}
+
 }  // namespace
+
+std::size_t encodeUtf16(const jchar* units, std::size_t n, char* out) {
+  std::size_t i = narrowAscii(units, n, out);
+  char* o = out + i;
+  for (; i < n; ++i) {
+    unsigned u = units[i];
+    if (u - 1u < 0x7Fu) {
+      *o++ = static_cast<char>(u);
+      std::size_t run = narrowAscii(units + i + 1, n - i - 1, o);  // back to plain text
+      o += run;
+      i += run;
+    } else if (u < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (u >> 6));
+      *o++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      *o++ = static_cast<char>(0xE0 | (u >> 12));
+      *o++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
+std::size_t encodeLatin1(const unsigned char* chars, std::size_t n, char* out) {
+  std::size_t i = plainAsciiLength(reinterpret_cast<const char*>(chars), n);
+  if (reinterpret_cast<const unsigned char*>(out) != chars) std::memcpy(out, chars, i);
+  char* o = out + i;
+  for (; i < n; ++i) {
+    unsigned c = chars[i];
+    if (c - 1u < 0x7Fu) {
+      *o++ = static_cast<char>(c);
+    } else {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return static_cast<std::size_t>(o - out);
+}
 
 bool isModifiedUtf8(std::string_view bytes) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t n = bytes.size();
-  std::size_t i = asciiRun(bytes.data(), n);
+  std::size_t i = plainAsciiLength(bytes.data(), n);
   while (i < n) {
     int len = sequenceAt(p + i, n - i);
     if (len == 0 || len == 4) return false;

@@ -15,6 +15,7 @@
 
 #include <jni.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,19 @@ std::string toModifiedUtf8(std::string_view bytes);
 // The longest prefix of text that is at most maxBytes long and does not end
 // inside a UTF-8 sequence (one that is complete within text).
 std::size_t utf8Prefix(std::string_view text, std::size_t maxBytes);
+
+// ---- Java text out: what GetStringUTFChars gives -----------------------------
+// Modified UTF-8: U+0001..U+007F in one byte; U+0000 and U+0080..U+07FF in
+// two; the rest in three, each surrogate on its own. No NUL byte ever.
+
+// Encodes n UTF-16 units into out (room for 3 * n bytes); the bytes written.
+std::size_t encodeUtf16(const jchar* units, std::size_t n, char* out);
+// Encodes n Latin-1 characters (one byte each) into out (room for 2 * n
+// bytes); the bytes written. out may be the same as the input only when
+// every character is plain ASCII (see plainAsciiLength).
+std::size_t encodeLatin1(const unsigned char* chars, std::size_t n, char* out);
+// How many characters at the front of text are in U+0001..U+007F.
+std::size_t plainAsciiLength(const char* text, std::size_t n);
 
 // A new String of the characters that bytes stand for; null (the VM's
 // OutOfMemoryError cleared) when the VM has no memory for it.

@@ -1,6 +1,8 @@
 // Windows constants of the platform layer.
 #pragma once
 
+#include <cstddef>
+
 namespace kiv::platform {
 
 inline constexpr char kDirSep = '\\';
@@ -11,6 +13,13 @@ inline constexpr const char* kPathListSepStr = ";";
 // Runtime libraries by level: JNI 1.2 and later, and JDK 1.1.
 inline constexpr const char* kRuntimeLib13 = "jvm.dll";
 inline constexpr const char* kRuntimeLib11 = "javai.dll";
+
+// A record writer's own buffer (see kivrecordout.h); 0: each record goes
+// on into the C library's stream at once.
+inline constexpr std::size_t kRecordBlock = 0;
+// Whether a record writer's buffer must be written out at exit by its owner
+// (else the C library flushes its streams then).
+inline constexpr bool kRecordOutputFlushAtExit = false;
 
 inline constexpr const char* kCommandInterpreter = "cmd.exe";
 

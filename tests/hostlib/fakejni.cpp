@@ -172,6 +172,24 @@ void JNICALL GetStringUTFRegion(JNIEnv* env, jstring s, jsize start, jsize len, 
   const std::string& t = static_cast<FakeString*>(s)->text;
   std::copy(t.begin(), t.end(), buf);
 }
+// The text's UTF-16 units (its UTF-8 decoded; four bytes make a pair).
+void JNICALL GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize len, jchar* buf) {
+  if (start != 0 || len != GetStringLength(env, s)) throw std::logic_error("only whole strings");
+  const std::string& t = static_cast<FakeString*>(s)->text;
+  for (std::size_t i = 0; i < t.size();) {
+    auto c = static_cast<unsigned char>(t[i]);
+    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    unsigned cp = n == 1 ? c : c & (0x7Fu >> n);
+    for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(t[i + static_cast<std::size_t>(k)]) & 0x3Fu);
+    if (cp >= 0x10000) {
+      *buf++ = static_cast<jchar>(0xD800 + ((cp - 0x10000) >> 10));
+      *buf++ = static_cast<jchar>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      *buf++ = static_cast<jchar>(cp);
+    }
+    i += static_cast<std::size_t>(n);
+  }
+}
 jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
@@ -230,6 +248,7 @@ FakeJni::FakeJni() {
   table_.GetStringLength = GetStringLength;
   table_.GetStringUTFLength = GetStringUTFLength;
   table_.GetStringUTFRegion = GetStringUTFRegion;
+  table_.GetStringRegion = GetStringRegion;
   table_.GetCharArrayRegion = GetCharArrayRegion;
   table_.SetCharArrayRegion = SetCharArrayRegion;
   table_.GetByteArrayRegion = GetByteArrayRegion;

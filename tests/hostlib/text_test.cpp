@@ -11,7 +11,7 @@ namespace ku = kiv::utils;
 namespace {
 
 TEST(Text, ValidModifiedUtf8StaysAsItIs) {
-  for (const std::string s : {std::string("plain ASCII\n"), std::string("\xC3\xA9t\xC3\xA9"),  // é t é
+  for (const std::string& s : {std::string("plain ASCII\n"), std::string("\xC3\xA9t\xC3\xA9"),  // é t é
                               std::string("\xE2\x82\xAC"),                                      // €
                               std::string("\xC0\x80"),                                          // NUL
                               std::string("\xED\xA0\xBD\xED\xB8\x80"),                          // surrogate pair

@@ -178,6 +178,25 @@ int main(int argc, char** argv) {
   check("dyndestroyN", method<ObjFn>("KivDatasetDD_dyndestroyN")(env, dd) == 0);
   check("handle cleared", fake.value(dd, "ivDyntHandle").i == 0);
 
+  // Many records, well past the writer's 64 KiB: every line end becomes
+  // CR LF, nothing is lost or doubled where the buffer fills.
+  h = method<OpenFn>("KivDatasetWriter_openN")(env, writer, fake.string("//'ZZ.MANY'"));
+  std::string many;
+  bool allWritten = true;
+  for (int i = 0; i < 8000; ++i) {
+    std::string line = "record " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 23), 'x') + "\n";
+    many += line.substr(0, line.size() - 1) + "\r\n";
+    jstring s = fake.string(line);
+    allWritten = allWritten && method<WriteRecordFn>("KivDatasetWriter_writeRecordN")(env, writer, h, s) ==
+                                   static_cast<jint>(line.size());
+    fake.deleteLocal(s);
+  }
+  method<CloseFn>("KivDatasetWriter_closeN")(env, writer, h);
+  check("many records written", allWritten);
+  std::string manyFile = fileBytes("ZZ.MANY__");
+  check("many records in text mode", manyFile == many,
+        std::to_string(manyFile.size()) + " bytes, " + std::to_string(many.size()) + " expected");
+
   // A handle value that comes back (after 2048 uses of its slot) reaches
   // the new stream, though this thread used a closed one of that value.
   f = std::fopen("ZZ.REUSE__", "wb");

@@ -25,9 +25,9 @@ import java.util.Properties;
 /**
  * The data-set streams of kivutils against Java's own classes on the same
  * files, interleaved round by round (bench/streams_bench.sh runs it).
- * bench.mode=read-records, write-records or bytes: MB/s of one pair (record
- * reads, record writes, byte reads and writes) and the ratio kivutils / Java
- * (goal >= 0.9). Each pair runs in a VM of its own, so that what one pair
+ * bench.mode=read-records or bytes: MB/s of one pair (record reads, byte
+ * reads and writes) and the ratio kivutils / Java (goal >= 0.9);
+ * write-records: see writeRecords (bench.goal: the ratio to reach). Each pair runs in a VM of its own, so that what one pair
  * leaves on the heap (the writers' lines) cannot slow another.
  * bench.mode=memory-kiv or memory-java: the growth of the peak resident
  * memory while reading bench.file.
@@ -59,10 +59,7 @@ public final class StreamsBench implements KivApplication {
                         () -> javaReadLines(file));
                 break;
             case "write-records":
-                lines(file);
-                add(names, work, "writeRecordN", () -> kivWriteRecords(file, "out.kiv"), "BufferedWriter.write",
-                        () -> javaWriteLines(file, "out.java"));
-                break;
+                return writeRecords(p, file, rounds, size);
             case "bytes":
                 add(names, work, "readBytesN 64 KiB", () -> kivReadBytes(file), "FileInputStream.read",
                         () -> javaReadBytes(file));
@@ -72,27 +69,113 @@ public final class StreamsBench implements KivApplication {
             default:
                 throw new IllegalArgumentException("bench.mode " + mode);
         }
-        List<List<Double>> times = new ArrayList<>();
-        for (int i = 0; i < work.size(); i++) {
-            times.add(new ArrayList<>());
-        }
+        double[][] cpu = new double[work.size()][rounds];
+        double[][] wall = new double[work.size()][rounds];
         for (int r = 0; r < rounds + 1; r++) {  // round 0 warms up
             for (int i = 0; i < work.size(); i++) {
-                double t = time(work.get(i));
+                long[] t = times(work.get(i));
                 if (r > 0) {
-                    times.get(i).add(t);
+                    wall[i][r - 1] = t[0] / 1e9;
+                    cpu[i][r - 1] = t[1] / 1e9;
                 }
             }
         }
         double mb = size / 1e6;
         // Result rows for bench/table.py: figure, value, peer, peer value, goal.
         for (int i = 0; i < work.size(); i += 2) {
-            double kiv = mb / median(times.get(i));
-            double java = mb / median(times.get(i + 1));
-            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s, median of %d)\t%.2f\t%s\t%.2f\tratio>=0.90%n", names.get(i),
-                    rounds, kiv, names.get(i + 1), java);
+            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s of CPU time, median of %d)\t%.2f\t%s\t%.2f\tratio>=0.90%n",
+                    names.get(i), rounds, mb / median(cpu[i]), names.get(i + 1), mb / median(cpu[i + 1]));
+            System.out.printf(Locale.ROOT, "ROW\t%s (MB/s of wall time, median of %d)\t%.2f\t%s\t%.2f\t-%n",
+                    names.get(i), rounds, mb / median(wall[i]), names.get(i + 1), mb / median(wall[i + 1]));
         }
         return 0;
+    }
+
+    /**
+     * writeRecordN against BufferedWriter.write(s) with the line end inside s
+     * (the goal's peer) and against write(s) + newLine(), in CPU time of the
+     * writing thread (the wall time of a 2-core machine swings too much);
+     * wall time beside it; and the bytes per write(2) of each writer, from
+     * the process's own I/O counters.
+     */
+    private static int writeRecords(Properties p, String file, int rounds, long size) throws IOException {
+        String goal = p.getProperty("bench.goal", "0.80");
+        List<String> lines = lines(file);
+        List<String> bare = new ArrayList<>();
+        for (String s : lines) {
+            bare.add(s.substring(0, s.length() - 1));
+        }
+        Work[] work = {
+            () -> kivWriteRecords(file, "out.kiv"),
+            () -> javaWriteLines(file, "out.java"),
+            () -> javaWriteNewLine(bare, "out.nl"),
+        };
+        double[][] cpu = new double[work.length][rounds];
+        double[][] wall = new double[work.length][rounds];
+        double[] perCall = new double[work.length];
+        for (int r = 0; r < rounds + 1; r++) {  // round 0 warms up
+            for (int i = 0; i < work.length; i++) {
+                long calls = writeCalls();
+                long[] t = times(work[i]);
+                if (r > 0) {
+                    wall[i][r - 1] = t[0] / 1e9;
+                    cpu[i][r - 1] = t[1] / 1e9;
+                    perCall[i] = (double) size / Math.max(1, writeCalls() - calls);
+                }
+            }
+        }
+        double mb = size / 1e6;
+        double records = lines.size();
+        double kivCpu = median(cpu[0]);
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN (MB/s of CPU time, median of %d)\t%.2f\t"
+                + "BufferedWriter.write(s)\t%.2f\tratio>=%s%n", rounds, mb / kivCpu, mb / median(cpu[1]), goal);
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN (MB/s of CPU time, median of %d)\t%.2f\t"
+                + "write(s) + newLine()\t%.2f\tratio>=1.00%n", rounds, mb / kivCpu, mb / median(cpu[2]));
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN (ns of CPU time per record)\t%.1f\t"
+                + "BufferedWriter.write(s)\t%.1f\t-%n", kivCpu * 1e9 / records, median(cpu[1]) * 1e9 / records);
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN (MB/s of wall time, median of %d)\t%.2f\t"
+                + "BufferedWriter.write(s)\t%.2f\t-%n", rounds, mb / median(wall[0]), mb / median(wall[1]));
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN bytes per write call (KiB; the process's own count of calls)\t%.1f\t"
+                + "BufferedWriter.write(s)\t%.1f\tvalue>=60%n", perCall[0] / 1024, perCall[1] / 1024);
+        return 0;
+    }
+
+    /** Wall and CPU nanoseconds of one run. */
+    private static long[] times(Work w) throws IOException {
+        java.lang.management.ThreadMXBean bean = java.lang.management.ManagementFactory.getThreadMXBean();
+        long cpu = bean.getCurrentThreadCpuTime();
+        long start = System.nanoTime();
+        sink += w.run();
+        return new long[] {System.nanoTime() - start, bean.getCurrentThreadCpuTime() - cpu};
+    }
+
+    /** The write calls this process made so far (-1 where the system does not count them). */
+    private static long writeCalls() throws IOException {
+        for (String line : Files.readAllLines(Paths.get("/proc/self/io"))) {
+            if (line.startsWith("syscw:")) {
+                return Long.parseLong(line.replaceAll("[^0-9]", ""));
+            }
+        }
+        return -1;
+    }
+
+    private static double median(double[] v) {
+        double[] s = v.clone();
+        java.util.Arrays.sort(s);
+        return s[s.length / 2];
+    }
+
+    private static long javaWriteNewLine(List<String> lines, String out) throws IOException {
+        long n = 0;
+        try (BufferedWriter w = new BufferedWriter(
+                new OutputStreamWriter(new FileOutputStream(out), StandardCharsets.UTF_8))) {
+            for (String s : lines) {
+                w.write(s);
+                w.newLine();
+                n += s.length() + 1;
+            }
+        }
+        return n;
     }
 
     private static void add(List<String> names, List<Work> work, String kivName, Work kiv, String javaName, Work java) {
@@ -107,18 +190,6 @@ public final class StreamsBench implements KivApplication {
     }
 
     private static long sink;
-
-    private static double time(Work w) throws IOException {
-        long start = System.nanoTime();
-        sink += w.run();
-        return (System.nanoTime() - start) / 1e9;
-    }
-
-    private static double median(List<Double> v) {
-        List<Double> s = new ArrayList<>(v);
-        Collections.sort(s);
-        return s.get(s.size() / 2);
-    }
 
     private static long peakKiB() throws IOException {
         for (String line : Files.readAllLines(Paths.get("/proc/self/status"))) {

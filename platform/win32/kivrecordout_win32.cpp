@@ -1,0 +1,13 @@
+#include "kivrecordout.h"
+
+namespace kiv::platform {
+
+RecordOutput::RecordOutput(std::FILE* file) : file_(file) {
+  // The C library's stream buffers the records (the Windows C library
+  // honours the size) and turns LF into CR LF on the way to the file.
+  std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
+}
+
+bool RecordOutput::writeOut(const char* data, std::size_t n) { return std::fwrite(data, 1, n, file_) == n; }
+
+}  // namespace kiv::platform
