@@ -518,3 +518,42 @@ TEST_F(Datasets, ManyThreadsOnOneRequest) {
   }
   EXPECT_EQ(lines, 300);
 }
+
+// What the library writes out at exit: the records of writers never closed,
+// but not those of a stream that another thread holds at that moment (that
+// thread is not waited for).
+TEST_F(Datasets, OpenWritersAreWrittenOutAtExit) {
+  ku::setTraceLevel(0);
+  auto* idle = fake_.newObject(classes_.stream);
+  jint h = Java_com_zov_kiv_host_KivDatasetWriter_openN(env_, idle, fake_.string("//'ZZ.IDLE'"));
+  ASSERT_NE(h, 0);
+  ASSERT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(env_, idle, h, fake_.string("kept\n")), 5);
+
+  // Another thread stays inside a record write on a stream of its own.
+  std::atomic<bool> inside{false}, release{false};
+  jint busyHandle = 0;
+  std::thread busy([&] {
+    kivtest::FakeJni fake;
+    HostClasses classes(fake);
+    auto* o = fake.newObject(classes.stream);
+    busyHandle = Java_com_zov_kiv_host_KivDatasetWriter_openN(fake.env(), o, fake.string("//'ZZ.BUSY'"));
+    Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("first\n"));
+    fake.duringStringRegion = [&] {
+      inside = true;
+      while (!release) std::this_thread::yield();
+    };
+    Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("second\n"));
+    fake.duringStringRegion = nullptr;
+    Java_com_zov_kiv_host_KivDatasetWriter_closeN(fake.env(), o, busyHandle);
+  });
+  while (!inside) std::this_thread::yield();
+  EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "");
+  ku::flushOpenStreams();  // returns although the busy stream is held
+  EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");
+  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "") << "a stream in use is left alone";
+  release = true;
+  busy.join();
+  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "first\nsecond\n");
+  Java_com_zov_kiv_host_KivDatasetWriter_closeN(env_, idle, h);
+  EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");
+}

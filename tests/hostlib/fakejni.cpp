@@ -175,6 +175,7 @@ void JNICALL GetStringUTFRegion(JNIEnv* env, jstring s, jsize start, jsize len, 
 // The text's UTF-16 units (its UTF-8 decoded; four bytes make a pair).
 void JNICALL GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize len, jchar* buf) {
   if (start != 0 || len != GetStringLength(env, s)) throw std::logic_error("only whole strings");
+  if (FakeJni::of(env).duringStringRegion) FakeJni::of(env).duringStringRegion();
   const std::string& t = static_cast<FakeString*>(s)->text;
   for (std::size_t i = 0; i < t.size();) {
     auto c = static_cast<unsigned char>(t[i]);

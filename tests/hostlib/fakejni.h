@@ -8,6 +8,7 @@
 
 #include <jni.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -104,6 +105,7 @@ class FakeJni {
   bool failUtfChars = false;       // GetStringUTFChars returns null (out of memory)
   bool throwInUtfChars = false;    // GetStringUTFChars throws std::bad_alloc
   bool failNewString = false;      // NewStringUTF returns null (out of memory)
+  std::function<void()> duringStringRegion;  // runs inside GetStringRegion (a call that takes long)
 
   // ---- used by the function table ----------------------------------------------
   static FakeJni& of(JNIEnv* env);
