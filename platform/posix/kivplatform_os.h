@@ -14,4 +14,10 @@ inline constexpr const char* kRuntimeLib11 = "libjavai.so";
 
 inline constexpr const char* kCommandInterpreter = "/bin/sh";
 
+// File names are case-sensitive.
+inline constexpr bool kFileNamesIgnoreCase = false;
+// The load message names the file the loader read (the library may come from
+// the loader's search, JAVA_HOME or the java on PATH).
+inline constexpr bool kLoadMessageNamesLibraryFile = true;
+
 }  // namespace kiv::platform

@@ -14,4 +14,9 @@ inline constexpr const char* kRuntimeLib11 = "javai.dll";
 
 inline constexpr const char* kCommandInterpreter = "cmd.exe";
 
+// Names that differ only in the case of their letters name one file.
+inline constexpr bool kFileNamesIgnoreCase = true;
+// The load message is the original one: the library name and JAVA_HOME.
+inline constexpr bool kLoadMessageNamesLibraryFile = false;
+
 }  // namespace kiv::platform

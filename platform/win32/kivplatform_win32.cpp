@@ -49,10 +49,18 @@ std::tm utcTime(std::time_t t) {
   return out;
 }
 
-std::vector<std::string> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
+std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
   // Windows searches the program's directory, the system directories and PATH.
-  return {level == 11 ? kRuntimeLib11 : kRuntimeLib13};
+  return {{level == 11 ? kRuntimeLib11 : kRuntimeLib13, LibrarySource::systemSearch}};
 }
+
+std::string libraryFile(LibraryHandle lib) {
+  char name[MAX_PATH + 1] = {};
+  DWORD n = lib ? GetModuleFileNameA(static_cast<HMODULE>(lib), name, MAX_PATH) : 0;
+  return n > 0 && n < MAX_PATH ? std::string(name, n) : std::string();
+}
+
+bool systemAltersFileName(std::string_view name) { return windowsAltersFileName(name); }
 
 int runCommand(const char* commandLine) { return std::system(commandLine); }
 
