@@ -3,6 +3,7 @@
 // directory.
 #include "kivdsmsg.h"
 #include "kivdssim.h"
+#include "kivplatform.h"
 #include "kivtrace.h"
 
 #include <atomic>
@@ -143,9 +144,12 @@ int dynallocL(PIP* pip) {
       }
       if (isNew && rc == 0) {
         createFile(name.c_str());
+        // The copy without volume only lets the data set be found without
+        // it: one that is already there is that data set, kept as it is.
         if (pip->normdisp == kDispCatlg && pip->volser) {
           std::string withoutVolume;
-          if (checked(withoutVolume, fileNameOf(*pip, std::nullopt, std::nullopt)) == 0)
+          if (checked(withoutVolume, fileNameOf(*pip, std::nullopt, std::nullopt)) == 0 &&
+              !fileexists(withoutVolume.c_str()))
             createFile(withoutVolume.c_str());
         }
       }
@@ -195,7 +199,8 @@ bool isPlainFileName(const std::string& name) {
   for (unsigned char c : name) {
     if (c < 0x20 || std::strchr("/\\:*?\"<>|", c)) return false;
   }
-  return true;
+  // Windows opens a device for NUL.DATA and drops the dot of "X.".
+  return !platform::systemAltersFileName(name);
 }
 
 int makeFileName(std::string& out, const PIP& pip, int withMember) {
@@ -244,8 +249,10 @@ void createFile(const char* name) {
   }
 }
 
-bool wildcardMatch(const std::string& pattern, const std::string& name) {
-  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+bool wildcardMatch(const std::string& pattern, const std::string& name, bool ignoreCase) {
+  auto lower = [ignoreCase](char c) {
+    return ignoreCase ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+  };
   size_t p = 0, n = 0, star = std::string::npos, mark = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
@@ -272,7 +279,10 @@ int deleteMatchingFiles(const std::string& pattern) {
   for (fs::directory_iterator it(".", ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError) || typeError) continue;
-    if (wildcardMatch(pattern, it->path().filename().string())) victims.push_back(it->path());
+    // Names match as the file system matches them, so that deletion and
+    // allocation agree on which files are one data set.
+    if (wildcardMatch(pattern, it->path().filename().string(), platform::kFileNamesIgnoreCase))
+      victims.push_back(it->path());
   }
   int removed = 0;
   for (const fs::path& victim : victims) {

@@ -201,20 +201,27 @@ class DDGuard {
 };
 
 // File names. Each returns 0 and the name in `out`, or kErrcodeBadFileName
-// when the name would not be a plain file in the current directory.
+// when the name would not be a plain file in the current directory. Every
+// data-set file name is made by one of these two, so their checks hold for
+// every caller (allocation, streams, member tests, removal).
 // makeFileName: 0 with an empty name when the record names no file at all.
 int makeFileName(std::string& out, const PIP& pip, int withMember);
 int checkFileName(std::string& out, const char* name);
 void replacePathChars(std::string& text);
-// True when name can only be a plain file of the current directory.
+// True when name can only be a plain file of the current directory, kept by
+// the file system under exactly this name: no path separator, drive letter,
+// wildcard, "." or "..", control character, not over kMaxFileNameLength
+// characters, and on Windows no device name (NUL.DATA, CON, COM1.X, ...)
+// and no dot or blank at its end.
 bool isPlainFileName(const std::string& name);
 // Creates (or empties) a data-set file with the text of a new data set.
 void createFile(const char* name);
 // The regular files of the current directory that pattern names ('*' matches
-// any run of characters, letters match either case, as in the Windows
-// command shell); removes them. Returns how many were removed.
+// any run of characters; letters match as the platform's file system
+// matches them: in either case on Windows, as its command shell does, and
+// exactly on POSIX); removes them. Returns how many were removed.
 int deleteMatchingFiles(const std::string& pattern);
-bool wildcardMatch(const std::string& pattern, const std::string& name);
+bool wildcardMatch(const std::string& pattern, const std::string& name, bool ignoreCase);
 
 // ---- utilities (kivjcomm.cpp) ---------------------------------------------------
 int runUtility(const char* utility, const char* parm, const char* steplib);

@@ -1,6 +1,8 @@
 // libFuzzer target for checkFileName: any name in host notation either is
-// refused or gives a plain file name of the current directory.
+// refused or gives a plain file name of the current directory; Windows'
+// name rules take any text.
 #include "kivdssim.h"
+#include "kivplatform.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   std::string pattern = "*" + out + "*";
-  if (rc == 0 && !kiv::wildcardMatch(pattern, out)) std::abort();
+  if (rc == 0 && !kiv::wildcardMatch(pattern, out, false)) std::abort();
+  if (rc == 0 && !kiv::wildcardMatch(pattern, out, true)) std::abort();
+  // Windows' name rules on any text: a name ending in a dot or blank is
+  // always one Windows alters.
+  const bool altered = kiv::platform::windowsAltersFileName(name);
+  if (!name.empty() && (name.back() == '.' || name.back() == ' ') && !altered) std::abort();
+  if (kiv::platform::isWindowsDeviceName(name) && !altered) std::abort();
   return 0;
 }

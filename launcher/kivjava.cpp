@@ -2,6 +2,7 @@
 #include "kivjava.h"
 #include "kivmsg.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,11 +14,9 @@ namespace {
 
 // Set while JNI_CreateJavaVM runs. A VM that gives up during its start ends
 // the process itself (through its exit or abort hook, or plainly by exit);
-// the launcher then reports "Failed to create JVM." and exits with 16.
-bool creatingVM = false;
-
-// JNI_VERSION_24 (not in every jni.h this is built with).
-constexpr jint kJniVersion24 = 0x00180000;
+// the launcher then reports "Failed to create JVM." and exits with 16. The
+// VM may call its hooks from threads of its own, hence atomic.
+std::atomic<bool> creatingVM{false};
 
 [[noreturn]] void failedToCreateVM() {
   creatingVM = false;
@@ -127,8 +126,14 @@ int runMainMode(int argc, char** argv) {
       addOptionToListOfJavaVMOptions(format("-Xmx%d", specifiedMaxHeapSize).c_str(), nullptr);
     if (remoteDebugging) {
       // "-Xnoagent" went with these once; today's VMs refuse to start with it.
-      addOptionToListOfJavaVMOptions("-Xdebug", nullptr);
-      addOptionToListOfJavaVMOptions("-Djava.compiler=NONE", nullptr);
+      // "-Xdebug" has done nothing for long and runtimes of JNI 21 and later
+      // warn about it (and about java.compiler): they get -Xint instead.
+      if (runtimeKnowsJavaCompiler()) {
+        addOptionToListOfJavaVMOptions("-Xdebug", nullptr);
+        addOptionToListOfJavaVMOptions("-Djava.compiler=NONE", nullptr);
+      } else {
+        addOptionToListOfJavaVMOptions("-Xint", nullptr);
+      }
       addOptionToListOfJavaVMOptions("-Xrunjdwp:transport=dt_socket,server=y,address=7000", nullptr);
     }
     // Without any class path the VM keeps its default (the current

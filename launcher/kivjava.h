@@ -113,6 +113,13 @@ void freeJNI();
 // Whether the loaded runtime knows a JNI version (asked through
 // JNI_GetDefaultJavaVMInitArgs; false when it lacks that entry point).
 bool runtimeSupportsJniVersion(jint version);
+// JNI versions the launcher asks about (not in every jni.h it is built with).
+inline constexpr jint kJniVersion21 = 0x00150000;
+inline constexpr jint kJniVersion24 = 0x00180000;
+// Whether the loaded runtime still takes the java.compiler property (and
+// -Xdebug) without a warning: runtimes before JNI 21, and when no runtime is
+// loaded yet.
+bool runtimeKnowsJavaCompiler();
 std::optional<std::string> insertRuntimeClassesInClasspath(const char* javaHome,
                                                            std::optional<std::string> classPath,
                                                            int level);

@@ -10,15 +10,41 @@ platform::LibraryHandle hLib = nullptr;
 GetDefaultJavaVMInitArgs_t pfnGetDefaultJavaVMInitArgs = nullptr;
 CreateJavaVM_t pfnCreateJavaVM = nullptr;
 
-int tryToLoadJNILibrary(const char* javaHome, const char* /*path*/, int level) {
+namespace {
+
+const char* sourceText(platform::LibrarySource source) {
+  switch (source) {
+    case platform::LibrarySource::javaHome:
+      return msg::kFoundInJavaHome;
+    case platform::LibrarySource::javaOnPath:
+      return msg::kFoundThroughJava;
+    case platform::LibrarySource::systemSearch:
+      break;
+  }
+  return msg::kFoundBySearch;
+}
+
+// The load message: where the platform can tell, the file that was read and
+// how it was found; else the library's name with JAVA_HOME, as always.
+std::string loadMessage(const platform::RuntimeCandidate& candidate, const char* javaHome, int level) {
+  if (platform::kLoadMessageNamesLibraryFile) {
+    std::string file = platform::libraryFile(hLib);
+    return format(msg::kLoadedLibraryFile, file.empty() ? candidate.file.c_str() : file.c_str(),
+                  sourceText(candidate.source));
+  }
+  if (!javaHome) return format(msg::kLoadedLibrary, candidate.file.c_str());
   const char* suffix = level == 11 ? msg::kJrePath11b : msg::kJrePath13b;
+  return format(msg::kLoadedLibraryIn, candidate.file.c_str(), javaHome, platformText(suffix).c_str());
+}
+
+}  // namespace
+
+int tryToLoadJNILibrary(const char* javaHome, const char* /*path*/, int level) {
   int err = 0;
-  for (const std::string& candidate : platform::runtimeLibraryCandidates(level, javaHome)) {
-    hLib = platform::loadLibrary(candidate.c_str(), err);
+  for (const platform::RuntimeCandidate& candidate : platform::runtimeLibraryCandidates(level, javaHome)) {
+    hLib = platform::loadLibrary(candidate.file.c_str(), err);
     if (!hLib) continue;
-    std::string text = javaHome ? format(msg::kLoadedLibraryIn, candidate.c_str(), javaHome,
-                                         platformText(suffix).c_str())
-                                : format(msg::kLoadedLibrary, candidate.c_str());
+    std::string text = loadMessage(candidate, javaHome, level);
     if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
     traceLine("%s", text.c_str());
     return 0;
@@ -51,6 +77,9 @@ int loadJNI(const char* path, const char* javaHome) {
 }
 
 bool runtimeSupportsJniVersion(jint version) {
+  // A JDK 1.1 runtime (level 11 resolves its defaults entry point) knows no
+  // later version, and would fill its own, larger record on the probe.
+  if (pfnGetDefaultJavaVMInitArgs) return false;
   auto getDefaults = reinterpret_cast<GetDefaultJavaVMInitArgs_t>(
       platform::findSymbol(hLib, "JNI_GetDefaultJavaVMInitArgs"));
   if (!getDefaults) return false;
@@ -59,6 +88,8 @@ bool runtimeSupportsJniVersion(jint version) {
   probe.version = version;
   return getDefaults(&probe) == JNI_OK;
 }
+
+bool runtimeKnowsJavaCompiler() { return !hLib || !runtimeSupportsJniVersion(kJniVersion21); }
 
 void freeJNI() {
   pfnGetDefaultJavaVMInitArgs = nullptr;

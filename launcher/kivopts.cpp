@@ -270,8 +270,9 @@ void testallopts2(JDK1_1InitArgs* initArgs) {
       if (initArgs) initArgs->verbose = 1;
     } else if (testoption("-nojit", o, 1)) {
       addPropertyToListOfJDK11Properties("java.compiler", "");
-      addOptionToListOfJavaVMOptions("-Djava.compiler=NONE", nullptr);
-      // java.compiler no longer switches today's JIT off; -Xint does.
+      // java.compiler no longer switches today's JIT off; -Xint does. Runtimes
+      // of JNI 21 and later warn about the property: they get -Xint alone.
+      if (runtimeKnowsJavaCompiler()) addOptionToListOfJavaVMOptions("-Djava.compiler=NONE", nullptr);
       addOptionToListOfJavaVMOptions("-Xint", nullptr);
     } else if (testoption("-ms", o, 0)) {
       if (takeHeapSize(o + 3, specifiedInitialHeapSize)) initialHeapSizeSpecified = true;

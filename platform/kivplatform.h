@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kiv::platform {
@@ -45,13 +46,42 @@ struct FileStatus {
 // Reads the status of path. Returns 0 or the error number (errno).
 int fileStatus(const char* path, FileStatus& status);
 
+// ---- file names ------------------------------------------------------------
+// Windows' rules, on every platform (kivfilenames.cpp). A device name: CON,
+// PRN, AUX, NUL, COM0-COM9, LPT0-LPT9 (also with the superscript digits one to
+// three), CONIN$ or CONOUT$, in any case, alone or before a dot (NUL.DATA);
+// opening it reaches the device, not a file.
+bool isWindowsDeviceName(std::string_view name);
+// True when Windows would not make a file of exactly this name: a device
+// name, or a name whose last character is a dot or a blank (dropped there).
+bool windowsAltersFileName(std::string_view name);
+// True when this platform's file system would not keep a file of exactly
+// this name in a directory: Windows' rules on Windows; never on POSIX.
+bool systemAltersFileName(std::string_view name);
+// kFileNamesIgnoreCase (kivplatform_os.h): whether names that differ only in
+// the case of their letters name one file.
+
 // The broken-down UTC time of t.
 std::tm utcTime(std::time_t t);
 
+// The file a loaded library was read from, as the loader found it ("" when
+// the platform cannot tell).
+std::string libraryFile(LibraryHandle lib);
+
+// Where a runtime library candidate comes from.
+enum class LibrarySource {
+  systemSearch,  // the bare name, found by the platform's own library search
+  javaHome,      // below JAVA_HOME
+  javaOnPath,    // beside the first `java` program on PATH
+};
+struct RuntimeCandidate {
+  std::string file;
+  LibrarySource source;
+};
 // Where to look for the Java runtime library of a runtime level (13: JNI 1.2
 // and later, 11: JDK 1.1), in the order to try them. The first entry is
 // always the bare library name, searched the platform's own way.
-std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHome);
+std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* javaHome);
 
 // Removes a plain file (never a directory). Returns 0 or the error number.
 int removeFile(const char* path);

@@ -23,4 +23,10 @@ inline constexpr bool kRecordOutputFlushAtExit = true;
 
 inline constexpr const char* kCommandInterpreter = "/bin/sh";
 
+// File names are case-sensitive.
+inline constexpr bool kFileNamesIgnoreCase = false;
+// The load message names the file the loader read (the library may come from
+// the loader's search, JAVA_HOME or the java on PATH).
+inline constexpr bool kLoadMessageNamesLibraryFile = true;
+
 }  // namespace kiv::platform

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,19 +95,21 @@ std::string parentDir(const std::string& p) {
 
 }  // namespace
 
-std::vector<std::string> runtimeLibraryCandidates(int level, const char* javaHome) {
-  std::vector<std::string> out;
+std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* javaHome) {
+  std::vector<RuntimeCandidate> out;
   if (level == 11) {
-    out.emplace_back(kRuntimeLib11);
-    if (javaHome && *javaHome) out.push_back(std::string(javaHome) + "/lib/" + kRuntimeLib11);
+    out.push_back({kRuntimeLib11, LibrarySource::systemSearch});
+    if (javaHome && *javaHome)
+      out.push_back({std::string(javaHome) + "/lib/" + kRuntimeLib11, LibrarySource::javaHome});
     return out;
   }
-  out.emplace_back(kRuntimeLib13);
-  if (javaHome && *javaHome) out.push_back(std::string(javaHome) + "/lib/server/" + kRuntimeLib13);
+  out.push_back({kRuntimeLib13, LibrarySource::systemSearch});
+  if (javaHome && *javaHome)
+    out.push_back({std::string(javaHome) + "/lib/server/" + kRuntimeLib13, LibrarySource::javaHome});
   std::string java = realPathOnPath("java");
   if (!java.empty()) {
     // <home>/bin/java -> <home>/lib/server/libjvm.so
-    out.push_back(parentDir(parentDir(java)) + "/lib/server/" + kRuntimeLib13);
+    out.push_back({parentDir(parentDir(java)) + "/lib/server/" + kRuntimeLib13, LibrarySource::javaOnPath});
   }
   return out;
 }
@@ -115,6 +118,14 @@ int removeFile(const char* path) {
   // unlink, unlike the C library's remove, never takes a directory away.
   return ::unlink(path) == 0 ? 0 : errno;
 }
+
+std::string libraryFile(LibraryHandle lib) {
+  link_map* map = nullptr;
+  if (!lib || dlinfo(lib, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return {};
+  return map->l_name;
+}
+
+bool systemAltersFileName(std::string_view /*name*/) { return false; }
 
 #if defined(__GLIBC__)
 std::size_t readUnlocked(void* data, std::size_t size, std::FILE* file) { return fread_unlocked(data, 1, size, file); }

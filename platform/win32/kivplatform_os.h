@@ -23,4 +23,9 @@ inline constexpr bool kRecordOutputFlushAtExit = false;
 
 inline constexpr const char* kCommandInterpreter = "cmd.exe";
 
+// Names that differ only in the case of their letters name one file.
+inline constexpr bool kFileNamesIgnoreCase = true;
+// The load message is the original one: the library name and JAVA_HOME.
+inline constexpr bool kLoadMessageNamesLibraryFile = false;
+
 }  // namespace kiv::platform

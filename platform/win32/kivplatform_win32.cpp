@@ -50,15 +50,23 @@ std::tm utcTime(std::time_t t) {
   return out;
 }
 
-std::vector<std::string> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
+std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
   // Windows searches the program's directory, the system directories and PATH.
-  return {level == 11 ? kRuntimeLib11 : kRuntimeLib13};
+  return {{level == 11 ? kRuntimeLib11 : kRuntimeLib13, LibrarySource::systemSearch}};
 }
 
 int removeFile(const char* path) {
   // The C runtime's unlink refuses directories (EACCES).
   return ::_unlink(path) == 0 ? 0 : errno;
 }
+
+std::string libraryFile(LibraryHandle lib) {
+  char name[MAX_PATH + 1] = {};
+  DWORD n = lib ? GetModuleFileNameA(static_cast<HMODULE>(lib), name, MAX_PATH) : 0;
+  return n > 0 && n < MAX_PATH ? std::string(name, n) : std::string();
+}
+
+bool systemAltersFileName(std::string_view name) { return windowsAltersFileName(name); }
 
 // The C runtime's text mode (CR LF to LF) stays in charge of every read and
 // write, so the ordinary calls are used here.

@@ -54,6 +54,57 @@ TEST_F(Lists, MarkerAtTheStartAndTwiceInARow) {
   freeDD(std::move(*dds));
 }
 
+TEST_F(Lists, PlainDDAfterAConcatenatedOne) {
+  auto dds = allocDD((pipString("A", nullptr) + kMarker + pipString("B", nullptr) + pipString("C", nullptr)).c_str());
+  ASSERT_TRUE(dds);
+  EXPECT_THAT(names(*dds), ElementsAre("A", ">", "C"));
+  EXPECT_EQ(allocationCount(), 2u);
+  EXPECT_EQ(findname("DD:C"), (*dds)[2].get());
+  auto t = traced();
+  EXPECT_THAT(t, ::testing::Contains("\tcurrent DD name: 'C'"));
+  EXPECT_EQ(std::count_if(t.begin(), t.end(),
+                          [](const std::string& l) { return l.rfind("Called SVC99", 0) == 0; }),
+            1);
+  freeDD(std::move(*dds));
+  t = traced();
+  EXPECT_THAT(t, ::testing::Contains("\tfree in spawned process: C"));
+}
+
+// Each line of the DD lists and their files, at the lowest level that writes
+// it and one below: begin and end at 8, the items at 5, failures at 1.
+TEST_F(Lists, TraceLevelOfEachLine) {
+  const std::vector<std::pair<std::string, int>> kLines{
+      {"allocDD() begin", 8},
+      {"allocDD() end", 8},
+      {"\tallocate in spawned process: ", 5},
+      {"\tconcatenate next DD to ", 5},
+      {"\tcurrent DD name: ", 5},
+      {"freeDD() begin", 8},
+      {"freeDD() end", 8},
+      {"\tfree in spawned process: ", 5},
+      {"\tdeleted file 'ZZ.A__'", 5},
+      {"\tdynalloc failed: ", 1},
+      {"\tname refused, not a file of the current directory: ", 1},
+      {"Called SVC99 with textunit pointer ", 0}};
+  setenv("KIVDELETEFILES", "YES", 1);
+  for (int level = 0; level <= 9; ++level) {
+    std::filesystem::remove(traceFile_);
+    kivtest::dssimTrace.tracelevel = level;
+    auto dds = allocDD((pipString("A", "ZZ.A", kStatusNew, kDispDelete) + kMarker + pipString("B", nullptr)).c_str());
+    ASSERT_TRUE(dds);
+    freeDD(std::move(*dds));
+    EXPECT_FALSE(allocDD(pipString("C", "ZZ.MISSING", kStatusShr).c_str()));
+    EXPECT_FALSE(allocDD(pipString("D", "X/Y", kStatusShr).c_str()));
+    const auto t = traced();
+    for (const auto& [line, lowest] : kLines) {
+      const std::string& start = line;
+      const bool written =
+          std::any_of(t.begin(), t.end(), [&start](const std::string& l) { return l.rfind(start, 0) == 0; });
+      EXPECT_EQ(written, level >= lowest) << "'" << line << "' at level " << level;
+    }
+  }
+}
+
 TEST_F(Lists, ConcatenatedGeneratedNameLeavesTheList) {
   auto dds = allocDD((pipString("A", nullptr) + kMarker + pipString("????????", nullptr)).c_str());
   ASSERT_TRUE(dds);

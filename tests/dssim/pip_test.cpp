@@ -74,6 +74,50 @@ TEST(PipString, EveryFieldRoundTrips) {
   EXPECT_THAT(text, ::testing::HasSubstr(" $ 32760 $ 65535 $ "));
 }
 
+// Every field with a value of its own (negative where the field is signed,
+// above the signed range where it is not), written out by hand from the
+// table of positions: a swapped, dropped or sign-changed field shows in
+// either direction.
+const std::string kDistinct =
+    "DD00 $ DS.01 $ -11 $ SO03 $ MB04 $ -12 $ -13 $ -14 $ UN08 $ VS09 $ -1510 $ -16 $ -1700000 $ -1800000 $ "
+    "-1900 $ -2000 $ 65021 $ VR.17 $ DR.18 $ DD19 $ 221 $ PW21 $ -2200 $ -2300 $ -2400000 $ -2500000 $ SC26 $ "
+    "MC27 $ DC28 $ RD29 $ LK.30 $ 231 $ /p/32 $ -3300000 $ -3400000 $ -35 $ -36 $ -37 $ -3800000 $ -3900000 $ "
+    "-40 $ -4100000 $  $$$ ";
+
+PIP distinctRecord() {
+  PIP p;
+  p.ddName = "DD00"; p.dsName = "DS.01"; p.sysoutClass = -11; p.sysoutName = "SO03"; p.member = "MB04";
+  p.status = -12; p.normdisp = -13; p.conddisp = -14; p.unit = "UN08"; p.volser = "VS09";
+  p.dsorg = -1510; p.alcunit = -16; p.primary = -1700000; p.secondary = -1800000; p.recfm = -1900;
+  p.blksize = -2000; p.lrecl = 65021; p.volRefDSName = "VR.17"; p.dcbRefDSName = "DR.18"; p.dcbRefDDName = "DD19";
+  p.miscflags = 221; p.password = "PW21"; p.infocode = -2200; p.errcode = -2300; p.dirblk = -2400000;
+  p.avgblk = -2500000; p.storclass = "SC26"; p.mgntclass = "MC27"; p.dataclass = "DC28"; p.refDDName = "RD29";
+  p.likeDS = "LK.30"; p.dsnType = 231; p.pathString = "/p/32"; p.pathopts = -3300000; p.pathmode = -3400000;
+  p.pathNDisp = -35; p.pathCDisp = -36; p.privateVolume = -37; p.volumeSequenceNumber = -3800000;
+  p.volumeCount = -3900000; p.label = -40; p.datasetSequenceNumber = -4100000;
+  return p;
+}
+
+TEST(PipString, AllFortyTwoValuesAgainstALiteral) {
+  EXPECT_EQ(makeStringFromPIP(distinctRecord()), kDistinct);
+
+  PIP p = parse(kDistinct);
+  EXPECT_EQ(p.ddName, "DD00"); EXPECT_EQ(p.dsName, "DS.01"); EXPECT_EQ(p.sysoutClass, -11);
+  EXPECT_EQ(p.sysoutName, "SO03"); EXPECT_EQ(p.member, "MB04"); EXPECT_EQ(p.status, -12);
+  EXPECT_EQ(p.normdisp, -13); EXPECT_EQ(p.conddisp, -14); EXPECT_EQ(p.unit, "UN08");
+  EXPECT_EQ(p.volser, "VS09"); EXPECT_EQ(p.dsorg, -1510); EXPECT_EQ(p.alcunit, -16);
+  EXPECT_EQ(p.primary, -1700000); EXPECT_EQ(p.secondary, -1800000); EXPECT_EQ(p.recfm, -1900);
+  EXPECT_EQ(p.blksize, -2000); EXPECT_EQ(p.lrecl, 65021); EXPECT_EQ(p.volRefDSName, "VR.17");
+  EXPECT_EQ(p.dcbRefDSName, "DR.18"); EXPECT_EQ(p.dcbRefDDName, "DD19"); EXPECT_EQ(p.miscflags, 221);
+  EXPECT_EQ(p.password, "PW21"); EXPECT_EQ(p.infocode, -2200); EXPECT_EQ(p.errcode, -2300);
+  EXPECT_EQ(p.dirblk, -2400000); EXPECT_EQ(p.avgblk, -2500000); EXPECT_EQ(p.storclass, "SC26");
+  EXPECT_EQ(p.mgntclass, "MC27"); EXPECT_EQ(p.dataclass, "DC28"); EXPECT_EQ(p.refDDName, "RD29");
+  EXPECT_EQ(p.likeDS, "LK.30"); EXPECT_EQ(p.dsnType, 231); EXPECT_EQ(p.pathString, "/p/32");
+  EXPECT_EQ(p.pathopts, -3300000); EXPECT_EQ(p.pathmode, -3400000); EXPECT_EQ(p.pathNDisp, -35);
+  EXPECT_EQ(p.pathCDisp, -36); EXPECT_EQ(p.privateVolume, -37); EXPECT_EQ(p.volumeSequenceNumber, -3800000);
+  EXPECT_EQ(p.volumeCount, -3900000); EXPECT_EQ(p.label, -40); EXPECT_EQ(p.datasetSequenceNumber, -4100000);
+}
+
 TEST(PipString, NumbersKeepTheLowBitsOfTheirWidth) {
   // status (8 bits), dsorg (16), lrecl (unsigned 16), miscflags (unsigned 8)
   std::string t = "DD $ 00000000 $ 0 $ 00000000 $ 00000000 $ 200 $ 300 $ -129 $ 00000000 $ 00000000 $ 70000 $ "

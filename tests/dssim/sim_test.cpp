@@ -2,6 +2,7 @@
 // directory: generated names, the status and disposition matrix, deletion,
 // and names that must not reach outside the current directory.
 #include "dssim_fixture.h"
+#include "kivplatform.h"
 
 #include <gmock/gmock.h>
 
@@ -93,6 +94,18 @@ TEST_F(Sim, NewDataset) {
   dynfreeL(r.get());
 }
 
+TEST_F(Sim, CatlgKeepsAnExistingCopyWithoutVolume) {
+  kivtest::writeFile("ZZ.CAT__", "the data");
+  auto p = makePip("OUT", "ZZ.CAT", kStatusNew, kDispCatlg, "VOL7");
+  EXPECT_EQ(alloc(p.get()), 0);
+  EXPECT_THAT(files(), ElementsAre("ZZ.CAT__", "ZZ.CAT__VOL7"));
+  EXPECT_EQ(kivtest::readFile("ZZ.CAT__"), "the data");
+  EXPECT_EQ(kivtest::readFile("ZZ.CAT__VOL7"),
+            "\nThis file represents a just created empty data set.\n"
+            "It might be a HFS, PS or a PDS; any contents are ignored if HFS or PDS");
+  dynfreeL(p.get());
+}
+
 TEST_F(Sim, OtherStatusChecksNoFile) {
   auto p = makePip("X", "ZZ.NONE", 0);
   EXPECT_EQ(alloc(p.get()), 0);
@@ -139,10 +152,13 @@ class Deletion : public Sim {
   }
 };
 
+// On POSIX file names are case-sensitive: zz.new_m3_ is a file of another
+// data set (allocation tells ZZ.NEW from zz.new there), so no deletion of
+// ZZ.NEW touches it.
 TEST_F(Deletion, UncatlgDeletesTheMembersWithoutVolume) {
   EXPECT_THAT(freeWith(kDispUncatlg, "VOL001"),
               UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEW__VOL001", "ZZ.NEW_M1_VOL001", "ZZ.NEW_M1_VOL002", "ZZ.NEWER__",
-                          "ZZ.OLD__"));
+                          "ZZ.OLD__", "zz.new_m3_"));
 }
 
 TEST_F(Deletion, DeleteWithVolumeDeletesThatVolumesCopies) {
@@ -152,7 +168,24 @@ TEST_F(Deletion, DeleteWithVolumeDeletesThatVolumesCopies) {
 }
 
 TEST_F(Deletion, DeleteWithoutVolumeDeletesEveryCopy) {
-  EXPECT_THAT(freeWith(kDispDelete, nullptr), UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEWER__", "ZZ.OLD__"));
+  EXPECT_THAT(freeWith(kDispDelete, nullptr),
+              UnorderedElementsAre("ZZ.NEW_DIR_", "ZZ.NEWER__", "ZZ.OLD__", "zz.new_m3_"));
+}
+
+TEST_F(Deletion, AllocationAndDeletionAgreeOnLetterCase) {
+  auto lower = makePip("D", "zz.new", kStatusShr);
+  EXPECT_EQ(alloc(lower.get()), kDynallocRefused) << "ZZ.NEW__ is not zz.new's file";
+  EXPECT_EQ(lower->errcode, kErrcodeDatasetNotFound);
+  touch("zz.new__");
+  setenv("KIVDELETEFILES", "YES", 1);
+  ASSERT_EQ(alloc(lower.get()), 0);
+  lower->normdisp = kDispUncatlg;
+  dynfreeL(lower.get());
+  auto left = files();
+  EXPECT_EQ(std::count(left.begin(), left.end(), "zz.new__"), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "zz.new_m3_"), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "ZZ.NEW__"), 1);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "ZZ.NEW_M1_"), 1);
 }
 
 TEST_F(Deletion, KeepCatlgAndUnsetDeleteNothing) {
@@ -254,12 +287,56 @@ TEST(FileNames, CheckFileName) {
 }
 
 TEST(FileNames, Wildcards) {
-  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW__"));
-  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "zz.new_m_"));
-  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_*", "ZZ.NEW_A_B_C"));
-  EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW_A_B"));
-  EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEWER__"));
-  EXPECT_FALSE(wildcardMatch("A?", "AB"));  // only '*' is a wildcard
+  for (bool ignoreCase : {false, true}) {
+    EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW__", ignoreCase));
+    EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_*", "ZZ.NEW_A_B_C", ignoreCase));
+    EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEW_A_B", ignoreCase));
+    EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "ZZ.NEWER__", ignoreCase));
+    EXPECT_FALSE(wildcardMatch("A?", "AB", ignoreCase));  // only '*' is a wildcard
+  }
+  EXPECT_TRUE(wildcardMatch("ZZ.NEW_*_", "zz.new_m_", true)) << "as the Windows command shell matches";
+  EXPECT_FALSE(wildcardMatch("ZZ.NEW_*_", "zz.new_m_", false)) << "as POSIX file names are told apart";
+}
+
+// Windows opens a device for these names, or drops their last character;
+// the rules are plain functions, checked here on every platform.
+TEST(FileNames, WindowsDevicesAndNamesItAlters) {
+  using kiv::platform::isWindowsDeviceName;
+  using kiv::platform::windowsAltersFileName;
+  for (const char* device : {"NUL", "NUL.DATA__", "nul.data__", "PRN.LIST__", "CON.X__", "Con", "AUX.TEST__",
+                             "COM1.X__", "com9", "COM0", "LPT1", "lpt1.a.b", "CONIN$", "conin$.txt", "CONOUT$",
+                             "NUL .X", "AUX  ", "COM\xb9", "LPT\xc2\xb2.x"}) {
+    EXPECT_TRUE(isWindowsDeviceName(device)) << device;
+    EXPECT_TRUE(windowsAltersFileName(device)) << device;
+  }
+  for (const char* file : {"NULL.X", "NU.X", "ANUL", "ZZ.NUL", "NUL__", "LPT1__", "COM10", "COMA", "COM", "LPT",
+                           "CONIN$X", "CONIN", "$u$x", ".profile", "A.B_C_"}) {
+    EXPECT_FALSE(isWindowsDeviceName(file)) << file;
+    EXPECT_FALSE(windowsAltersFileName(file)) << file;
+  }
+  for (const char* dropped : {"$u$x.", "ZZ.A__VOL.", "ZZ.A__VOL ", "x..", " "}) {
+    EXPECT_FALSE(isWindowsDeviceName(dropped)) << dropped;
+    EXPECT_TRUE(windowsAltersFileName(dropped)) << dropped;
+  }
+  EXPECT_FALSE(windowsAltersFileName(""));
+}
+
+// On POSIX the same names are ordinary files.
+TEST_F(Sim, DeviceNamesAreOrdinaryFilesOnPosix) {
+  EXPECT_FALSE(kiv::platform::systemAltersFileName("NUL.DATA__"));
+  EXPECT_FALSE(kiv::platform::systemAltersFileName("$u$x."));
+  setenv("KIVCREATEFILES", "YES", 1);
+  auto nul = makePip("D", "NUL.DATA", kStatusNew);
+  EXPECT_EQ(alloc(nul.get()), 0);
+  auto dot = makePip("E", nullptr, kStatusShr);
+  dot->pathString = "/u/x.";
+  EXPECT_EQ(alloc(dot.get()), 0);
+  std::string out;
+  EXPECT_EQ(checkFileName(out, "CONIN$"), 0);
+  EXPECT_EQ(out, "CONIN$");
+  EXPECT_THAT(files(), ElementsAre("$u$x.", "NUL.DATA__"));
+  dynfreeL(nul.get());
+  dynfreeL(dot.get());
 }
 
 TEST_F(Sim, FindnameNeedsTheDDPrefix) {

@@ -112,14 +112,16 @@ TEST_P(RealJdk, JavaSideReceivesTheSettingsInOrder) {
   auto trace = kivtest::listDir(dir_ + "/tr");
   ASSERT_EQ(trace.size(), 1u);
   std::string traceFile = "tr/" + trace[0];
+  const std::string jniH = kivtest::readFile(GetParam() + "/include/jni.h");
   std::vector<std::string> expected{"-DKivJava.programfile=" KIVJAVA, "-DKivJava.propertyfile=probe.properties",
                                     "-Djava.home=" + GetParam(), "-DKivJava.tracefile=" + traceFile,
                                     "-DKivJava.recordcommands=1", "-verbose:class", "-verbose:jni",
-                                    "-DKivJava.verboseclassload=1", "-Djava.compiler=NONE", "-Xint", "-Xms4194304",
-                                    "-Xmx268435456"};
+                                    "-DKivJava.verboseclassload=1"};
+  // Runtimes of JNI 21 and later no longer know java.compiler.
+  if (jniH.find("JNI_VERSION_21") == std::string::npos) expected.push_back("-Djava.compiler=NONE");
+  for (const char* o : {"-Xint", "-Xms4194304", "-Xmx268435456"}) expected.push_back(o);
   // Runtimes of JNI 24 and later get native access for the host library.
-  if (kivtest::readFile(GetParam() + "/include/jni.h").find("JNI_VERSION_24") != std::string::npos)
-    expected.push_back("--enable-native-access=ALL-UNNAMED");
+  if (jniH.find("JNI_VERSION_24") != std::string::npos) expected.push_back("--enable-native-access=ALL-UNNAMED");
   expected.push_back("exit");
   expected.push_back("abort");
   EXPECT_THAT(prefixed(r.out, "arg: "), ::testing::ElementsAreArray(expected));
@@ -130,6 +132,25 @@ TEST_P(RealJdk, JavaSideReceivesTheSettingsInOrder) {
                           "java.home=" + GetParam(), "KivJava.recordcommands=1", "KivJava.verboseclassload=1",
                           "java.class.path=" + cp));
   EXPECT_THAT(r.out, ContainsRegex("\\[class,load\\] java\\.lang\\.Object")) << "-v turns on class tracing";
+}
+
+TEST_P(RealJdk, NoVmWarningForAnOptionTheLauncherChose) {
+  auto r = kivjava({"probe.properties", "-nojit"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("VM warning")));
+}
+
+TEST_P(RealJdk, LoadMessageTellsWhatWasLoadedFromWhere) {
+  auto r = kivjava({"probe.properties", "-t"});
+  EXPECT_THAT(r.out, HasSubstr("Loaded library '" + GetParam() + "/lib/server/libjvm.so' (found in JAVA_HOME).\n"));
+
+  // A JAVA_HOME that is no directory: the runtime of the java on PATH.
+  set("JAVA_HOME", dir_ + "/no-such-jdk");
+  set("PATH", GetParam() + "/bin:/usr/bin:/bin");
+  r = kivjava({"probe.properties", "-t"});
+  const std::string jdk = std::filesystem::canonical(GetParam()).string();
+  EXPECT_THAT(r.out, HasSubstr("Loaded library '" + jdk + "/lib/server/libjvm.so' (found through the java on PATH).\n"));
+  EXPECT_THAT(r.out, Not(HasSubstr("no-such-jdk/jre/bin/classic")));
 }
 
 TEST_P(RealJdk, CheckJniRuns) {
@@ -178,6 +199,7 @@ TEST_P(RealJdk, BusyDebugPortFailsThroughTheLauncher) {
   close(s);
   EXPECT_EQ(r.exitCode, 16) << r.out << r.err;
   EXPECT_THAT(r.out, HasSubstr("Error: Failed to create JVM.\nTerminating...\n"));
+  EXPECT_THAT(r.out + r.err, Not(HasSubstr("VM warning"))) << "the debugging options suit the runtime";
 }
 
 TEST_P(RealJdk, TraceFileInANestedDirectory) {
@@ -323,7 +345,9 @@ TEST_F(Launcher, JDK11RuntimeGetsItsRecord) {
   set("FAKEJVM_RESULT", "7");
   auto r = kivjava({"-t", "probe.properties", "-v", "-ms2M", "-nojit", "-remotedebug", "-checkjni"});
   EXPECT_EQ(r.exitCode, 7) << r.out << r.err;
-  EXPECT_THAT(r.out, HasSubstr("Loaded library 'libjavai.so' in '/jdk11/bin:'.\n"));
+  // JAVA_HOME names no directory: the library came through the loader's search.
+  EXPECT_THAT(r.out,
+              HasSubstr("Loaded library '" + kFakes + "/fake11/libjavai.so' (found by the system's library search).\n"));
   auto files = kivtest::listDir(dir_);
   std::string traceName;
   for (const auto& f : files)
@@ -376,6 +400,74 @@ TEST_F(Launcher, FailuresOfTheRuntime) {
         << c.step;
     EXPECT_THAT(r.out, Not(HasSubstr("kiv_main called"))) << c.step;
   }
+}
+
+// The launcher's own trace lines, in the order of the main flow, after the
+// header and up to the footer.
+TEST_F(Launcher, TraceLinesInTheOrderOfTheMainFlow) {
+  useFake("fake13");
+  set("JAVA_HOME", "/jdk");
+  set("KIVCLASSPATH1", "a.jar:");
+  auto r = kivjava({"-t", "probe.properties", "-recordcommands"});
+  ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+  std::string traceName;
+  for (const auto& f : kivtest::listDir(dir_))
+    if (f.rfind("TRC.", 0) == 0) traceName = f;
+  std::vector<std::string> stamped;
+  for (const std::string& line : kivtest::lines(kivtest::readFile(dir_ + "/" + traceName)))
+    if (line.size() > 20 && line[2] == '/' && line.substr(17, 3) == "   ") stamped.push_back(line.substr(20));
+  EXPECT_THAT(stamped,
+              ElementsAre("PATH=/nonexistent", "JAVA_HOME=/jdk",
+                          "Loaded library '" + kFakes + "/fake13/libjvm.so' (found by the system's library search).",
+                          "KIVCLASSPATH1=a.jar:", "JavaVMOptions:", "\t-DKivJava.programfile=" KIVJAVA,
+                          "\t-DKivJava.propertyfile=probe.properties", "\t-Djava.home=/jdk",
+                          "\t-DKivJava.tracefile=" + traceName, "\t-DKivJava.recordcommands=1",
+                          "\t-Djava.class.path=a.jar:/jdk/jre/lib/rt.jar:/jdk:/jdk:", "\texit", "\tabort",
+                          "Creating JVM...", "Loading invocation class (com/zov/kiv/host/KivJava)...",
+                          "Return code '0' from kiv_main"));
+  EXPECT_THAT(kivtest::readFile(dir_ + "/" + traceName), ContainsRegex("from kiv_main\n\nTrace ended at .*\n\n$"));
+}
+
+TEST_F(Launcher, JavaHomeLosesOneTrailingSeparatorOnly) {
+  useFake("fake13");
+  set("JAVA_HOME", "/jdk//");
+  set("KIVCLASSPATH1", "a.jar:");
+  auto r = kivjava({"probe.properties"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(r.out, StartsWith("Specified JAVA_HOME is '/jdk/'\n"));
+  EXPECT_THAT(record(), IsSupersetOf({"option=-Djava.home=/jdk/",
+                                      "option=-Djava.class.path=a.jar:/jdk//jre/lib/rt.jar:/jdk/:/jdk/:"}));
+}
+
+// A runtime of JNI 21 or later warns about java.compiler and -Xdebug: it gets
+// -Xint for both -nojit and -remotedebug, and the trace shows exactly that.
+TEST_F(Launcher, RuntimeOfJni21GetsXintInsteadOfJavaCompiler) {
+  useFake("fake13");
+  set("FAKEJVM_JNI", "00150000");
+  auto r = kivjava({"-t", "probe.properties", "-nojit", "-remotedebug"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  std::vector<std::string> options;
+  for (const auto& line : record())
+    if (line.rfind("option=", 0) == 0 && line.find("KivJava.") == std::string::npos) options.push_back(line.substr(7));
+  EXPECT_THAT(options, ElementsAre("-Xint", "-Xint", "-Xrunjdwp:transport=dt_socket,server=y,address=7000", "exit",
+                                   "abort"));
+  std::string traceName;
+  for (const auto& f : kivtest::listDir(dir_))
+    if (f.rfind("TRC.", 0) == 0) traceName = f;
+  std::string trace = kivtest::readFile(dir_ + "/" + traceName);
+  EXPECT_THAT(trace, HasSubstr("   \t-Xint\n"));
+  EXPECT_THAT(trace, Not(HasSubstr("java.compiler")));
+  EXPECT_THAT(trace, Not(HasSubstr("-Xdebug")));
+
+  set("FAKEJVM_JNI", "00140000");  // JNI 20: the options as they always were
+  std::filesystem::remove(dir_ + "/record.txt");
+  r = kivjava({"probe.properties", "-nojit", "-remotedebug"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  options.clear();
+  for (const auto& line : record())
+    if (line.rfind("option=", 0) == 0 && line.find("KivJava.") == std::string::npos) options.push_back(line.substr(7));
+  EXPECT_THAT(options, ElementsAre("-Djava.compiler=NONE", "-Xint", "-Xdebug", "-Djava.compiler=NONE",
+                                   "-Xrunjdwp:transport=dt_socket,server=y,address=7000", "exit", "abort"));
 }
 
 TEST_F(Launcher, JNI12RuntimeWithoutClassPathGetsNoBareClassPathOption) {

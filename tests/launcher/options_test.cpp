@@ -252,13 +252,23 @@ TEST_F(OptionPass2, HeapSizes) {
   };
   for (const Case& c : {Case{"-mx64k", 65536, true}, Case{"-s256M", 268435456, true}, Case{"-mx500", 7, false},
                         Case{"-mx1g", 7, false}, Case{"-mx4096M", 7, false}, Case{"-mx3000M", 7, false},
-                        Case{"-mx1000", 1000, true}}) {
+                        Case{"-mx1000", 1000, true}, Case{"-mx999", 7, false}, Case{"-s999", 7, false},
+                        Case{"-s1000", 1000, true}}) {
     kiv::resetLauncherState();
     kiv::specifiedMaxHeapSize = 7;
     ASSERT_EQ(parse({"kivjava", "p", c.option}), -1);
     EXPECT_EQ(pass2(), -1);
     EXPECT_EQ(kiv::specifiedMaxHeapSize, c.expected) << c.option;
     EXPECT_EQ(kiv::maxHeapSizeSpecified, c.counts) << c.option;
+  }
+  // The initial size has the same bound: above 999 bytes.
+  for (const Case& c : {Case{"-ms999", 7, false}, Case{"-ms1000", 1000, true}}) {
+    kiv::resetLauncherState();
+    kiv::specifiedInitialHeapSize = 7;
+    ASSERT_EQ(parse({"kivjava", "p", c.option}), -1);
+    EXPECT_EQ(pass2(), -1);
+    EXPECT_EQ(kiv::specifiedInitialHeapSize, c.expected) << c.option;
+    EXPECT_EQ(kiv::initialHeapSizeSpecified, c.counts) << c.option;
   }
 }
 

@@ -21,11 +21,16 @@ TEST(RuntimeClasses, PlatformTextTurnsWindowsSeparators) {
 }
 
 TEST(RuntimeLibrary, BareNameFirstThenJavaHome) {
+  using kiv::platform::LibrarySource;
   auto c13 = kiv::platform::runtimeLibraryCandidates(13, "/opt/jdk");
   ASSERT_GE(c13.size(), 2u);
-  EXPECT_EQ(c13[0], "libjvm.so");
-  EXPECT_EQ(c13[1], "/opt/jdk/lib/server/libjvm.so");
-  EXPECT_THAT(kiv::platform::runtimeLibraryCandidates(11, nullptr), ElementsAre("libjavai.so"));
+  EXPECT_EQ(c13[0].file, "libjvm.so");
+  EXPECT_EQ(c13[0].source, LibrarySource::systemSearch);
+  EXPECT_EQ(c13[1].file, "/opt/jdk/lib/server/libjvm.so");
+  EXPECT_EQ(c13[1].source, LibrarySource::javaHome);
+  auto c11 = kiv::platform::runtimeLibraryCandidates(11, nullptr);
+  ASSERT_EQ(c11.size(), 1u);
+  EXPECT_EQ(c11[0].file, "libjavai.so");
 }
 
 TEST(RuntimeLibrary, FailedLoadReportsAnErrorNumber) {

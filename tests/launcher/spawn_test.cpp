@@ -87,6 +87,12 @@ TEST_F(Spawn, SystemReturnsTheCommandsExitStatus) {
   EXPECT_THAT(killed.out, HasSubstr(rcLine("000000000137", "00000089")));
 }
 
+TEST_F(Spawn, SystemDropsTheCarriageReturnBeforeTheLineEnd) {
+  auto r = kivjava({"-spawnclient_system", "", ""}, "echo ab.\r\n");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "ab.\n" + rcLine("000000000000", "00000000") + kMarker) << "no CR reached the command";
+}
+
 TEST_F(Spawn, SystemAtEndOfInputPrintsNothing) {
   auto r = kivjava({"-spawnclient_system", trace_, "9"}, "");
   EXPECT_EQ(r.exitCode, 255);  // -1

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# kivjava.exe under Wine with the stand-in jvm.dll found through the PATH:
-# exit codes (all 32 bits), the settings the runtime receives, the trace file
-# in a created directory chain, and the explanation when no runtime loads.
+# kivjava.exe under Wine with the stand-in jvm.dll (or only javai.dll) found
+# through the PATH: exit codes (all 32 bits), the settings the runtime
+# receives, the trace file in a created directory chain, and the explanation
+# when no runtime loads.
 set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 exe=$build/launcher/kivjava.exe
 driver=$build/tests/windows/exitcode.exe
 fake=$build/tests/windows/launcher/fakejvm
+fakejavai=$build/tests/windows/launcher/fakejavai
 source "$(dirname "${BASH_SOURCE[0]}")/wine_common.sh"
 # Output with Windows line ends removed; the exit status is not looked at
 # here (the exitcode driver shows it whole).
@@ -42,6 +44,33 @@ if [ -n "$trace" ]; then
 fi
 out=$(WINEPATH=$(winpath "$fake") FAKEJVM_RESULT=3 run "$driver" "$(winpath "$exe")" p.props)
 check "exit code 3" "exit=3 (0x00000003)" "$out"
+
+# Two trailing backslashes: only one goes. A trace directory that ends in a
+# backslash gets no second one. CLASSPATH is joined to the extensions with ';'.
+rm -f record.txt
+out=$(WINEPATH=$(winpath "$fake") FAKEJVM_RECORD=record.txt JAVA_HOME='C:\jdk\\' \
+      CLASSPATH='x.jar' KIVPLUGINCLASSPATH1='p.jar' run "$exe" -t p.props 'tr\c\' || true)
+check "JAVA_HOME loses one of two trailing backslashes" "Specified JAVA_HOME is 'C:\\jdk\\'"$'\n' "$out"
+record=$(tr -d '\r' < record.txt)
+check "java.home keeps the second backslash" 'option=-Djava.home=C:\jdk\'$'\n' "$record"
+check "CLASSPATH and the extensions joined with ';'" 'option=-Djava.class.path=x.jar;p.jar'$'\n' "$record"
+check "trace directory ending in a backslash" 'option=-DKivJava.tracefile=tr\c\TRC.KIVUTILS.' "$record"
+trace=$(ls tr/c/TRC.KIVUTILS.*GMT.TXT 2>/dev/null || true)
+check "trace file in that directory" "TRC.KIVUTILS." "$trace"
+
+# Only javai.dll on the PATH: the JDK 1.1 level with its own record.
+rm -f record.txt
+out=$(WINEPATH=$(winpath "$fakejavai") FAKEJVM_RECORD=record.txt JAVA_HOME='C:\jdk' \
+      KIVCLASSPATH1='a.jar;' FAKEJVM_RESULT=5 run "$driver" "$(winpath "$exe")" -t p.props -mx64M -nojit)
+check "javai.dll loaded" "Loaded library 'javai.dll' in 'C:\\jdk\\bin;'." "$out"
+check "javai.dll: exit code" "exit=5 (0x00000005)" "$out"
+record=$(tr -d '\r' < record.txt)
+check "javai.dll: JDK 1.1 record" $'GetDefaultJavaVMInitArgs version=00010001\nversion=00010001\n' "$record"
+check "javai.dll: java.home property" 'property=java.home=C:\jdk'$'\n' "$record"
+check "javai.dll: class path with classes.zip" 'classpath=a.jar;C:\jdk\lib\classes.zip;'$'\n' "$record"
+check "javai.dll: maximum heap size" $'maxHeapSize=67108864\n' "$record"
+check "javai.dll: -nojit's property" $'property=java.compiler=\n' "$record"
+absent "javai.dll: asked for no later JNI version" "version=0015" "$record"
 
 # No runtime library anywhere: the explanation with Windows' error number.
 out=$(run "$driver" "$(winpath "$exe")" p.props)
