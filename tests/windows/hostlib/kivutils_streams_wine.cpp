@@ -197,6 +197,13 @@ int main(int argc, char** argv) {
   check("many records in text mode", manyFile == many,
         std::to_string(manyFile.size()) + " bytes, " + std::to_string(many.size()) + " expected");
 
+  // Names that Windows would open as a device or change are no data sets.
+  for (const char* name : {"//'NUL.DATA'", "//'CON.X(M1)'", "//'com1.list'", "/u/zz/x.", "/u/zz/x "}) {
+    jint bad = method<OpenFn>("KivDatasetWriter_openN")(env, writer, fake.string(name));
+    check(std::string("refused: ") + name, bad == 0);
+    if (bad) method<CloseFn>("KivDatasetWriter_closeN")(env, writer, bad);
+  }
+
   // A handle value that comes back (after 2048 uses of its slot) reaches
   // the new stream, though this thread used a closed one of that value.
   f = std::fopen("ZZ.REUSE__", "wb");
