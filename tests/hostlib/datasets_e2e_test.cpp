@@ -35,11 +35,7 @@ class DatasetsE2e : public JavaSuiteE2e {
 
 };
 
-std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
-std::string jdkName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.index == 0 ? "BuildJdk" : "SecondJdk";
-}
-INSTANTIATE_TEST_SUITE_P(Jdks, DatasetsE2e, ::testing::ValuesIn(jdks()), jdkName);
+INSTANTIATE_TEST_SUITE_P(Jdks, DatasetsE2e, ::testing::ValuesIn(suiteJdks()), suiteJdkName);
 
 void expectPassed(const kivtest::RunResult& r) {
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;

@@ -37,11 +37,7 @@ class HostServicesE2e : public JavaSuiteE2e {
 
 };
 
-std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
-std::string jdkName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.index == 0 ? "BuildJdk" : "SecondJdk";
-}
-INSTANTIATE_TEST_SUITE_P(Jdks, HostServicesE2e, ::testing::ValuesIn(jdks()), jdkName);
+INSTANTIATE_TEST_SUITE_P(Jdks, HostServicesE2e, ::testing::ValuesIn(suiteJdks()), suiteJdkName);
 
 TEST_P(HostServicesE2e, ResultsFieldsAndLevelOneLines) {
   opts_.env["KIVJAVASYSNAME"] = "SYSA";

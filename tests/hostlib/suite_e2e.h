@@ -12,6 +12,13 @@
 #include <vector>
 #include <string>
 
+// The JDKs a suite runs on (the build's and a second one, where present),
+// and their names in the test names.
+inline std::vector<std::string> suiteJdks() { return {JDK_HOME, JDK25_HOME}; }
+inline std::string suiteJdkName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.index == 0 ? "BuildJdk" : "SecondJdk";
+}
+
 class JavaSuiteE2e : public ::testing::TestWithParam<std::string> {
  protected:
   // Prepares the run; skips the test when the JDK is not there.

@@ -38,11 +38,7 @@ class WriterE2e : public JavaSuiteE2e {
   }
 };
 
-std::vector<std::string> jdks() { return {JDK_HOME, JDK25_HOME}; }
-std::string jdkName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.index == 0 ? "BuildJdk" : "SecondJdk";
-}
-INSTANTIATE_TEST_SUITE_P(Jdks, WriterE2e, ::testing::ValuesIn(jdks()), jdkName);
+INSTANTIATE_TEST_SUITE_P(Jdks, WriterE2e, ::testing::ValuesIn(suiteJdks()), suiteJdkName);
 
 TEST_P(WriterE2e, EveryKindOfStringTheFasterWay) {
   suite("kinds", {"-checkjni"});
