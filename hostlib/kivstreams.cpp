@@ -140,7 +140,7 @@ struct LastStream {
   int handle = 0;
   std::shared_ptr<DataStream> stream;
 };
-thread_local LastStream lastStream;
+KIV_FAST_THREAD_LOCAL LastStream lastStream;
 
 // The open stream of a handle, locked for this call; stream is null (and
 // the failure traced) when the handle is not open.
@@ -414,7 +414,6 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
       // The record's modified UTF-8 (as GetStringUTFChars gives it; never a
       // NUL byte in it) straight into the writer's buffer.
       const StringText& way = StringText::forProcess(env);
-      errno = 0;
       long put;
       if (stream->output) {
         put = way.put(env, record, *stream->output, stream->chars);

@@ -23,6 +23,21 @@ constexpr const char* kWayVariable = "KIVWRITEPATH";
 constexpr const char* kStandardWay = "standard";
 constexpr const char* kFieldsWay = "fields";
 
+// A frame for the local references that one round of a loop makes.
+class LocalFrame {
+ public:
+  explicit LocalFrame(JNIEnv* env) : env_(env), pushed_(env->PushLocalFrame(4) == 0) {}
+  ~LocalFrame() {
+    if (pushed_) env_->PopLocalFrame(nullptr);
+  }
+  LocalFrame(const LocalFrame&) = delete;
+  LocalFrame& operator=(const LocalFrame&) = delete;
+
+ private:
+  JNIEnv* env_;
+  bool pushed_;
+};
+
 // The modified UTF-8 of n UTF-16 units in scratch, into room that reserve(n) gives.
 template <class Reserve>
 long encodeUnits(const jchar* units, std::size_t n, Reserve& reserve,
@@ -50,22 +65,24 @@ long fieldText(JNIEnv* env, jstring s, jfieldID valueId, jfieldID coderId, const
                Reserve& reserve, std::vector<jchar>& scratch) {
   jbyte coder = env->GetByteField(s, coderId);
   if (coder != 0 && coder != 1) return -2;
-  LocalRef<jbyteArray> value(env, static_cast<jbyteArray>(env->GetObjectField(s, valueId)));
+  // One local reference, let go when the native method returns (callers
+  // that loop make a local frame of their own).
+  auto value = static_cast<jbyteArray>(env->GetObjectField(s, valueId));
   if (!value) return -2;
-  auto bytes = static_cast<std::size_t>(env->GetArrayLength(value.get()));
+  auto bytes = static_cast<std::size_t>(env->GetArrayLength(value));
   if (coder == 1 && (bytes & 1) != 0) return -2;
   std::size_t n = bytes >> coder;
   if (n == 0) return 0;
   if (coder == 1) {
     if (scratch.size() < n) scratch.resize(n);
-    env->GetByteArrayRegion(value.get(), 0, static_cast<jsize>(bytes), reinterpret_cast<jbyte*>(scratch.data()));
+    env->GetByteArrayRegion(value, 0, static_cast<jsize>(bytes), reinterpret_cast<jbyte*>(scratch.data()));
     return encodeUnits(scratch.data(), n, reserve, enc.utf16);
   }
   // Latin-1: plain ASCII is its own modified UTF-8, so the characters go
   // straight where they belong; the rest is encoded from a copy.
   char* room = reserve(2 * n);
   if (!room) return -1;
-  env->GetByteArrayRegion(value.get(), 0, static_cast<jsize>(n), reinterpret_cast<jbyte*>(room));
+  env->GetByteArrayRegion(value, 0, static_cast<jsize>(n), reinterpret_cast<jbyte*>(room));
   std::size_t plain = plainAsciiLength(room, n);
   if (plain == n) return static_cast<long>(n);
   std::size_t rest = n - plain;
@@ -116,6 +133,7 @@ StringText StringText::check(JNIEnv* env, const char* valueField, const char* co
     return got.data();
   };
   for (const std::u16string& text : checkTexts()) {
+    LocalFrame frame(env);
     LocalRef<jstring> s(env, makeString(env, text));
     if (!s) {
       if (env->ExceptionCheck()) env->ExceptionClear();
@@ -153,7 +171,10 @@ long long fastestBatch(JNIEnv* env, jstring s, const StringText& way) {
   long long best = -1;
   for (int batch = 0; batch < 5; ++batch) {
     auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < 1000; ++i) way.text(env, s, out, scratch);
+    for (int i = 0; i < 1000; ++i) {
+      LocalFrame frame(env);
+      way.text(env, s, out, scratch);
+    }
     long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
     if (best < 0 || ns < best) best = ns;
   }

@@ -29,3 +29,6 @@ inline constexpr bool kFileNamesIgnoreCase = true;
 inline constexpr bool kLoadMessageNamesLibraryFile = false;
 
 }  // namespace kiv::platform
+
+// A thread-local variable read on every call of the library.
+#define KIV_FAST_THREAD_LOCAL thread_local

@@ -57,7 +57,9 @@ class StringTextVm : public ::testing::Test {
   std::string text(const ku::StringText& way, jstring s) {
     std::vector<char> out;
     std::vector<jchar> scratch;
+    vmEnv->PushLocalFrame(4);  // the fields way leaves its array to the caller's frame
     long n = way.text(vmEnv, s, out, scratch);
+    vmEnv->PopLocalFrame(nullptr);
     return n < 0 ? "<failed>" : std::string(out.data(), static_cast<std::size_t>(n));
   }
 };
