@@ -414,7 +414,7 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
       // The record's modified UTF-8 (as GetStringUTFChars gives it; never a
       // NUL byte in it) straight into the writer's buffer.
       const StringText& way = StringText::forProcess(env);
-      long put;
+      long long put;
       if (stream->output) {
         put = way.put(env, record, *stream->output, stream->chars);
       } else {

@@ -5,6 +5,8 @@
 #include "kivutils.h"
 
 #include <atomic>
+#include <cstdint>
+#include <new>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -40,16 +42,17 @@ class LocalFrame {
 
 // The modified UTF-8 of n UTF-16 units in scratch, into room that reserve(n) gives.
 template <class Reserve>
-long encodeUnits(const jchar* units, std::size_t n, Reserve& reserve,
+long long encodeUnits(const jchar* units, std::size_t n, Reserve& reserve,
                  std::size_t (*encoder)(const jchar*, std::size_t, char*)) {
+  if (n > SIZE_MAX / 3) throw std::bad_alloc();  // no room can be that large
   char* room = reserve(3 * n);
   if (!room) return -1;
-  return static_cast<long>(encoder(units, n, room));
+  return static_cast<long long>(encoder(units, n, room));
 }
 
 // The text of s through standard JNI.
 template <class Reserve>
-long standardText(JNIEnv* env, jstring s, Reserve& reserve, std::vector<jchar>& scratch,
+long long standardText(JNIEnv* env, jstring s, Reserve& reserve, std::vector<jchar>& scratch,
                   std::size_t (*encoder)(const jchar*, std::size_t, char*)) {
   auto n = static_cast<std::size_t>(env->GetStringLength(s));
   if (n == 0) return 0;
@@ -61,7 +64,7 @@ long standardText(JNIEnv* env, jstring s, Reserve& reserve, std::vector<jchar>& 
 // The text of s through its own fields; -2 when this String does not fit
 // them (the caller takes the standard way).
 template <class Reserve>
-long fieldText(JNIEnv* env, jstring s, jfieldID valueId, jfieldID coderId, const StringText::Encoders& enc,
+long long fieldText(JNIEnv* env, jstring s, jfieldID valueId, jfieldID coderId, const StringText::Encoders& enc,
                Reserve& reserve, std::vector<jchar>& scratch) {
   jbyte coder = env->GetByteField(s, coderId);
   if (coder != 0 && coder != 1) return -2;
@@ -84,13 +87,13 @@ long fieldText(JNIEnv* env, jstring s, jfieldID valueId, jfieldID coderId, const
   if (!room) return -1;
   env->GetByteArrayRegion(value, 0, static_cast<jsize>(n), reinterpret_cast<jbyte*>(room));
   std::size_t plain = plainAsciiLength(room, n);
-  if (plain == n) return static_cast<long>(n);
+  if (plain == n) return static_cast<long long>(n);
   std::size_t rest = n - plain;
   std::size_t units = (rest + 1) / 2;  // the scratch holds bytes here
   if (scratch.size() < units) scratch.resize(units);
   auto* copy = reinterpret_cast<unsigned char*>(scratch.data());
   std::memcpy(copy, room + plain, rest);
-  return static_cast<long>(plain + enc.latin1(copy, rest, room + plain));
+  return static_cast<long long>(plain + enc.latin1(copy, rest, room + plain));
 }
 
 // A String of the given UTF-16 units (a local reference), or null.
@@ -143,7 +146,7 @@ StringText StringText::check(JNIEnv* env, const char* valueField, const char* co
     LocalRef<jbyteArray> array(env, static_cast<jbyteArray>(env->GetObjectField(s.get(), value)));
     jsize length = env->GetStringLength(s.get());
     if ((c != 0 && c != 1) || !array || env->GetArrayLength(array.get()) != (length << c)) return refused;
-    long n = fieldText(env, s.get(), value, coder, encoders, reserve, scratch);
+    long long n = fieldText(env, s.get(), value, coder, encoders, reserve, scratch);
     const char* utf = env->GetStringUTFChars(s.get(), nullptr);
     if (!utf) {
       if (env->ExceptionCheck()) env->ExceptionClear();
@@ -221,27 +224,27 @@ const StringText& StringText::forProcess(JNIEnv* env) {
   return way;
 }
 
-long StringText::putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
+long long StringText::putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
   auto reserve = [&](std::size_t n) { return out.reserve(n); };
-  long n = standardText(env, s, reserve, scratch, encoders_.utf16 ? encoders_.utf16 : encodeUtf16);
+  long long n = standardText(env, s, reserve, scratch, encoders_.utf16 ? encoders_.utf16 : encodeUtf16);
   if (n > 0 && !out.commit(static_cast<std::size_t>(n))) return -1;
   return n;
 }
 
-long StringText::text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const {
+long long StringText::text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const {
   auto reserve = [&](std::size_t n) {
     if (out.size() < n) out.resize(n);
     return out.data();
   };
-  long n = value_ ? fieldText(env, s, value_, coder_, encoders_, reserve, scratch) : -2;
+  long long n = value_ ? fieldText(env, s, value_, coder_, encoders_, reserve, scratch) : -2;
   if (n == -2) n = standardText(env, s, reserve, scratch, encoders_.utf16 ? encoders_.utf16 : encodeUtf16);
   return n;
 }
 
-long StringText::put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
+long long StringText::put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
   if (!value_) return putStandard(env, s, out, scratch);
   auto reserve = [&](std::size_t n) { return out.reserve(n); };
-  long n = fieldText(env, s, value_, coder_, encoders_, reserve, scratch);
+  long long n = fieldText(env, s, value_, coder_, encoders_, reserve, scratch);
   if (n == -2) return putStandard(env, s, out, scratch);
   if (n > 0 && !out.commit(static_cast<std::size_t>(n))) return -1;
   return n;

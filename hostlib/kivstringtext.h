@@ -52,13 +52,13 @@ class StringText {
   // Puts the modified UTF-8 of s (not null) into out as one record. The
   // bytes put (0 for an empty String: nothing is put), or -1 when out could
   // not write (errno set). scratch is the caller's, kept between calls.
-  long put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
+  long long put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
   // The same into the front of out (grown as needed): the bytes made.
-  long text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const;
+  long long text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const;
 
  private:
   StringText() = default;
-  long putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
+  long long putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
 
   jfieldID value_ = nullptr;
   jfieldID coder_ = nullptr;
