@@ -96,6 +96,24 @@ bool decodeModified(const std::string& s, std::vector<char16_t>& units) {
   return true;
 }
 
+// Modified UTF-8 of UTF-16 units, one unit at a time.
+std::string unitsByHand(const std::vector<jchar>& units) {
+  std::string out;
+  for (unsigned u : units) {
+    if (u >= 1 && u <= 0x7F) {
+      out += static_cast<char>(u);
+    } else if (u <= 0x7FF) {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (u >> 12));
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -116,5 +134,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t at = 0, k = 0;
   while (k < lengths.size() && at + lengths[k] <= max) at += lengths[k++];
   check(prefix == at);
+
+  // The same bytes as a Java String's text: UTF-16 units (pairs of bytes,
+  // mostly plain ones so that the encoder's blocks are reached) and Latin-1.
+  std::vector<jchar> units;
+  for (std::size_t i = 0; i + 1 < size; i += 2)
+    units.push_back(static_cast<jchar>(data[i] & 0x80 ? (data[i] << 8) | data[i + 1] : data[i + 1] & 0x7F));
+  std::string encoded(3 * units.size(), '\0');
+  encoded.resize(kiv::utils::encodeUtf16(units.data(), units.size(), encoded.data()));
+  check(encoded == unitsByHand(units));
+  std::vector<jchar> latin(data, data + size);
+  std::string latinOut(2 * size, '\0');
+  latinOut.resize(kiv::utils::encodeLatin1(data, size, latinOut.data()));
+  check(latinOut == unitsByHand(latin));
   return 0;
 }
