@@ -88,8 +88,8 @@ struct DataStream {
   LineBuffer input;           // record reads
   RecordStrings ahead;        // readRecordN's Strings made ahead
   std::string text;           // a record's text as a C string
-  // A writer's records: its own buffer in front of the file (a stream of
-  // another class writes records through the C library's stream).
+  // A writer's or an output stream's buffer in front of the file (a stream
+  // opened for reading writes through the C library's stream).
   std::unique_ptr<platform::RecordOutput> output;
   std::vector<char> text8;    // writeRecordN_old's characters, a record's text for the trace
   std::vector<jbyte> bytes;   // byte reads and writes
@@ -206,7 +206,7 @@ int fileNameFor(const char* name, std::string& file) {
 
 // readerClass: the class whose record reads take ivMaxreclen (the reader's
 // openN), else null.
-int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode, bool records,
+int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode,
                const char* readerClass) {
   traceLineL(kSteps, "%s", umsg::kOpenBegin);
   LocalRef<jclass> cls = classOf(env, object);
@@ -222,11 +222,11 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   name.reset();
   int handle = 0;
   if (fp) {
-    // Writers put their records into a buffer of their own (readers read
-    // into one): far fewer calls than through the C library.
+    // Writers and output streams write through a buffer of their own,
+    // readers read into one: far fewer calls than through the C library.
     auto stream = std::make_shared<DataStream>();
     stream->file = fp;
-    if (records && !readerClass) stream->output = std::make_unique<platform::RecordOutput>(fp);
+    if (hostOpenMode(mode).rfind('w', 0) == 0) stream->output = std::make_unique<platform::RecordOutput>(fp);
     handle = streams().add(stream);
     if (handle == 0) err = EMFILE;  // the table is full; the record closes the file
   }
@@ -506,22 +506,29 @@ jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint
     result = -1;
   } else {
     jsize n = std::max<jsize>(0, std::min<jsize>(length, env->GetArrayLength(buffer)));
-    // Records written before go first.
-    if (stream->output && !stream->output->flush()) n = -1;
-    if (n < 0) {
-      LocalRef<jclass> cls = classOf(env, object);
-      reportErrno(env, object, cls.get(), nullptr);
-      result = -1;
-    } else if (!std::feof(stream->file) && n > 0) {
-      stream->bytes.resize(static_cast<std::size_t>(n));
-      env->GetByteArrayRegion(buffer, 0, n, stream->bytes.data());
-      std::size_t put = std::fwrite(stream->bytes.data(), 1, static_cast<std::size_t>(n), stream->file);
-      result = static_cast<jint>(put);
-      traceBytes(stream->bytes.data(), put);
-      if (put < static_cast<std::size_t>(n)) {
+    if (!std::feof(stream->file) && n > 0) {
+      auto count = static_cast<std::size_t>(n);
+      bool ok;
+      if (stream->output) {
+        // Straight into the writer's buffer, after what was written before.
+        char* room = stream->output->reserve(count);
+        ok = room != nullptr;
+        if (ok) {
+          env->GetByteArrayRegion(buffer, 0, n, reinterpret_cast<jbyte*>(room));
+          traceBytes(reinterpret_cast<const jbyte*>(room), count);
+          ok = stream->output->commit(count);
+        }
+      } else {
+        stream->bytes.resize(count);
+        env->GetByteArrayRegion(buffer, 0, n, stream->bytes.data());
+        std::size_t put = std::fwrite(stream->bytes.data(), 1, count, stream->file);
+        traceBytes(stream->bytes.data(), put);
+        ok = put == count;
+      }
+      result = ok ? n : -1;
+      if (!ok) {
         LocalRef<jclass> cls = classOf(env, object);
         reportErrno(env, object, cls.get(), nullptr);
-        result = -1;
       }
     }
   }
@@ -576,18 +583,18 @@ void flushOpenStreams() { flushStreamsAtExit(); }
 using namespace kiv::utils;
 namespace umsg = kiv::umsg;
 
-#define KIV_STREAM_OPEN_CLOSE(Class, mode, records, readerClass)                                                   \
+#define KIV_STREAM_OPEN_CLOSE(Class, mode, readerClass)                                                   \
   JNIEXPORT jint JNICALL Java_com_zov_kiv_host_##Class##_openN(JNIEnv* env, jobject object, jstring name) { \
-    return guarded("openN", 0, [&] { return openStream(env, object, name, mode, records, readerClass); });        \
+    return guarded("openN", 0, [&] { return openStream(env, object, name, mode, readerClass); });        \
   }                                                                                                         \
   JNIEXPORT void JNICALL Java_com_zov_kiv_host_##Class##_closeN(JNIEnv* env, jobject, jint handle) {       \
     guardedVoid("closeN", [&] { closeStream(env, handle); });                                                    \
   }
 
-KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader, true, "com/zov/kiv/host/KivDatasetReader")
-KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter, true, nullptr)
-KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream, false, nullptr)
-KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream, false, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader, "com/zov/kiv/host/KivDatasetReader")
+KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream, nullptr)
 
 JNIEXPORT jstring JNICALL Java_com_zov_kiv_host_KivDatasetReader_readRecordN(JNIEnv* env, jobject object,
                                                                             jint handle) {

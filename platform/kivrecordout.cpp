@@ -14,8 +14,9 @@ bool RecordOutput::flush() {
   if (used_ == 0) return true;
   bool ok = writeOut(buffer_.data(), used_);
   used_ = 0;
-  // A very long record made the buffer grow; it goes back to a block.
-  if (buffer_.size() > 4 * std::max<std::size_t>(kRecordBlock, 64 * 1024)) {
+  // A very long record or block of bytes made the buffer grow; beyond 1 MiB
+  // it goes back to a block.
+  if (buffer_.size() > 16 * std::max<std::size_t>(kRecordBlock, 64 * 1024)) {
     std::vector<char>(kRecordBlock).swap(buffer_);
   }
   return ok;

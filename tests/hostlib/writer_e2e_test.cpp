@@ -71,9 +71,14 @@ TEST_P(WriterE2e, WritersNeverClosedLoseNothing) {
   for (int i = 0; i < 2000; ++i) expected += "record " + std::to_string(i) + " of a writer never closed\n";
   for (const char* mode : {"open", "exit"}) {
     std::filesystem::remove(dir_ + "/ZZ.OPEN__");
+    std::filesystem::remove(dir_ + "/ZZ.OBIN__");
     kivtest::writeFile(dir_ + "/w.properties", "kiv.application=com.zov.kiv.test.WriterSuite\nkiv.library=" KIVUTILS_LIBRARY "\n");
     suite(mode);
     EXPECT_TRUE(kivtest::readFile(dir_ + "/ZZ.OPEN__") == expected) << mode;
+    std::string bytes = "head\n";
+    for (int i = 0; i < 2000; ++i)
+      for (int b = 0; b < 1000; ++b) bytes += static_cast<char>(b & 0xFF);
+    EXPECT_TRUE(kivtest::readFile(dir_ + "/ZZ.OBIN__") == bytes) << mode << ": the output stream";
   }
 }
 

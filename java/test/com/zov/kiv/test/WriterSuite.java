@@ -1,6 +1,7 @@
 package com.zov.kiv.test;
 
 import com.zov.kiv.host.KivApplication;
+import com.zov.kiv.host.KivDatasetOutputStream;
 import com.zov.kiv.host.KivDatasetReader;
 import com.zov.kiv.host.KivDatasetWriter;
 import com.zov.kiv.host.KivLibrary;
@@ -164,6 +165,18 @@ public final class WriterSuite implements KivApplication {
         c.isTrue("open: writer", h != 0);
         for (int i = 0; i < records; i++) {
             w.writeRecordN(h, "record " + i + " of a writer never closed\n");
+        }
+        // And bytes of an output stream never closed, after records on the same handle.
+        KivDatasetOutputStream o = new KivDatasetOutputStream();
+        int oh = o.openN("//'ZZ.OBIN'");
+        KivDatasetWriter onSame = new KivDatasetWriter();
+        onSame.writeRecordN(oh, "head\n");
+        byte[] block = new byte[1000];
+        for (int i = 0; i < block.length; i++) {
+            block[i] = (byte) i;
+        }
+        for (int i = 0; i < records; i++) {
+            o.writeBytesN(oh, block, block.length);
         }
     }
 }
