@@ -1,6 +1,10 @@
 # Installation and packages.
 #   Windows builds: one folder as a user unpacks it from the zip: the
-#   programs, the library, the host classes' jar, README and the guide.
+#   programs, the library, the host classes' jar, README and the guide. The
+#   i686 build makes kiv-<version>-win32.zip with every deliverable; the
+#   x86_64 build makes kiv-<version>-win64.zip with the launcher and the
+#   library only, for 64-bit Java runtimes (the installation tools are
+#   32-bit programs and ship in the win32 zip alone).
 #   Linux: bin/kivjava, lib/libkivutils.so, share/java/kivhost.jar, the demo
 #   under share/kiv/demo and the documents under share/doc/kiv, as a tar.gz
 #   and a .deb (installed under /usr). The host classes find the library in
@@ -11,11 +15,13 @@ set(_kiv_docs ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/guide.m
 
 if(WIN32)
   set(_kiv_programs kivjava kivutils)
-  foreach(t Vantor helper Dravik)
-    if(TARGET ${t})
-      list(APPEND _kiv_programs ${t})
-    endif()
-  endforeach()
+  if(KIV_WIN32_X86)
+    foreach(t Vantor helper Dravik)
+      if(TARGET ${t})
+        list(APPEND _kiv_programs ${t})
+      endif()
+    endforeach()
+  endif()
   install(TARGETS ${_kiv_programs} RUNTIME DESTINATION . LIBRARY DESTINATION .)
   install(FILES ${CMAKE_BINARY_DIR}/java/kivhost.jar DESTINATION .)
   install(FILES ${_kiv_docs} DESTINATION .)

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
-#   - the Windows cross build of the deliverables (i686, PE32);
-#   - where this machine's Wine cannot run 32-bit programs, a 64-bit Windows
-#     build of the same sources for the Wine tests;
+#   - the Windows cross build of the deliverables (i686, PE32) and the x86_64
+#     build of the same sources (PE32+), whose launcher and library make the
+#     win64 package; both zips go to packages/ of the build directory;
+#   - the Wine tests run the i686 build, and the launcher's and the library's
+#     Wine tests also the x86_64 build (under wine64, in a prefix of its own);
+#     where this machine's Wine runs no 32-bit programs (or KIV_WINE_ARCH is
+#     win64), the Wine tests run the x86_64 build alone;
 #   - the native build with AddressSanitizer and UndefinedBehaviorSanitizer
 #     and the libFuzzer targets, whose CTest suite runs the unit tests, the
 #     end-to-end tests against the JDK, the fuzzers briefly and the Wine tests;
@@ -20,15 +24,19 @@ configure_windows() {  # <dir> <triple>
   cmake -S "$root" -B "$1" -DCMAKE_BUILD_TYPE=Release \
         --toolchain "$root/cmake/toolchain-$2.cmake" >/dev/null
   cmake --build "$1" -j "$jobs"
+  cpack --config "$1/CPackConfig.cmake" -G ZIP -B "$build/packages" >/dev/null
 }
 
+rm -rf "$build/packages"
 configure_windows "$build/win32" i686-w64-mingw32
-arch=$("$root/scripts/wine-arch.sh")
+configure_windows "$build/win64" x86_64-w64-mingw32
+rm -rf "$build/packages/_CPack_Packages"
+echo "test.sh: packages: $(cd "$build/packages" && echo *)"
+arch=${KIV_WINE_ARCH:-$("$root/scripts/wine-arch.sh")}
 if [ "$arch" = win32 ]; then
   wine_build=$build/win32
 else
-  echo "test.sh: this machine's Wine runs no 32-bit programs; the Wine tests use a 64-bit build"
-  configure_windows "$build/win64" x86_64-w64-mingw32
+  echo "test.sh: no 32-bit Wine here; the Wine tests run the 64-bit build only"
   wine_build=$build/win64
 fi
 
@@ -36,6 +44,7 @@ cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
       -DKIV_SANITIZE=ON -DKIV_FUZZ=ON \
       -DKIV_WINDOWS_BUILD_DIR="$wine_build" -DKIV_WINE_ARCH="$arch" \
+      -DKIV_WIN64_BUILD_DIR="$build/win64" \
       -DKIV_DELIVERABLES_DIR="$build/win32" >/dev/null
 cmake --build "$build/native" -j "$jobs"
 

@@ -2,7 +2,7 @@
 # kivjava.exe under Wine with the stand-in jvm.dll (or only javai.dll) found
 # through the PATH: exit codes (all 32 bits), the settings the runtime
 # receives, the trace file in a created directory chain, and the explanation
-# when no runtime loads.
+# when no runtime loads or only one of the other architecture is found.
 set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 exe=$build/launcher/kivjava.exe
@@ -78,6 +78,19 @@ check "explanation" "Attempting to load the Java 1.4 library (jvm.dll) returned 
 check "explanation 1.1" "Attempting to load the Java 1.1 library (javai.dll) returned errno=126 (0x007e)." "$out"
 check "fatal message" $'Error: Unable to load Java runtime library.\nTerminating...' "$out"
 check "exit 16" "exit=16 (0x00000010)" "$out"
+
+# A jvm.dll of the other architecture (a 64-bit one for the 32-bit launcher,
+# or the reverse): Windows' "bad format" error 193 in the explanation and
+# the fatal error's exit code, never a crash.
+other=${KIV_OTHER_BUILD_DIR:-}
+if [ -n "$other" ]; then
+  out=$(WINEPATH=$(winpath "$other/tests/windows/launcher/fakejvm") FAKEJVM_RESULT=0 \
+        run "$driver" "$(winpath "$exe")" p.props)
+  check "other architecture: cannot be loaded" $'Error:\nJava Runtime library cannot be loaded.' "$out"
+  check "other architecture: error 193" "Attempting to load the Java 1.4 library (jvm.dll) returned errno=193 (0x00c1)." "$out"
+  absent "other architecture: kiv_main not reached" "fakejvm:" "$out"
+  check "other architecture: exit 16" $'Terminating...\nexit=16 (0x00000010)' "$out"
+fi
 
 # The usage text with the program name as typed.
 out=$(run "$exe" -help || true)

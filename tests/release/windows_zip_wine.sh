@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The zip of the Wine test build unpacked into a temporary folder: kivjava.exe
-# runs from there with the stand-in jvm.dll, finds the jar beside it through
-# the class path, and writes its trace file.
+# The zip of a Windows build unpacked into a temporary folder (the win64 one
+# runs under wine64): kivjava.exe runs from there with the stand-in jvm.dll,
+# finds the jar beside it through the class path, and writes its trace file;
+# the zip's kivutils.dll loads and answers through the stand-in JNIEnv.
 set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 source "$(dirname "${BASH_SOURCE[0]}")/package_common.sh"
@@ -23,4 +24,8 @@ record=$(tr -d '\r' < record.txt 2>/dev/null || true)
 check "the jar from the zip on the class path" "kivhost.jar;" "$record"
 trace=$(ls traces/TRC.KIVUTILS.*GMT.TXT 2>/dev/null || true)
 check "trace file written" "TRC.KIVUTILS." "$trace"
+out=$("$KIV_WINE_RUN" "$build/tests/windows/hostlib/kivutils_wine.exe" \
+      "$(winpath "$dir/kivutils.dll")" "$(winpath "$work/utils-trace.txt")" 2>&1 | tr -d '\r' || true)
+check "kivutils.dll from the zip loads" "ok: LoadLibrary" "$out"
+check "kivutils.dll from the zip answers" $'\n0 failed' "$out"
 summary
