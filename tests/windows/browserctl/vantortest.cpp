@@ -411,7 +411,7 @@ int server(const char* dll) {
   getClass(CLSID_isInstalled, IID_IUnknown, factory2.out());
   check(factory.p && static_cast<IUnknown*>(factory.p) == factory2.p, "one class factory");
   if (!factory.p) return 1;
-  checkHr(canUnload(), S_OK, "a class factory alone does not keep the DLL");
+  checkHr(canUnload(), S_FALSE, "a held class factory keeps the DLL");
 
   Ptr<IUnknown> agg;
   checkHr(factory->CreateInstance(factory2.p, IID_IUnknown, agg.out()), CLASS_E_NOAGGREGATION,
@@ -438,13 +438,18 @@ int server(const char* dll) {
   c.reset();
   ole.reset();
   unk.reset();
-  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the last object");
-  factory->LockServer(TRUE);
-  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a server lock");
-  factory->LockServer(FALSE);
-  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the lock");
-  factory.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow after the last object, the factory held");
   factory2.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with one of two factory references left");
+  factory->LockServer(TRUE);
+  factory.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a server lock");
+  getClass(CLSID_isInstalled, IID_IClassFactory, factory.out());
+  if (!factory.p) return 1;
+  factory->LockServer(FALSE);
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow after the lock, the factory held");
+  factory.reset();
+  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the last factory reference");
   return 0;
 }
 
@@ -474,7 +479,33 @@ std::wstring dispatchGet(IDispatch* d, DISPID id) {
   return s;
 }
 
+// COM's own unloading: a class factory held by a client keeps the DLL
+// loaded through CoFreeUnusedLibraries; once it is released the DLL goes.
+void checkUnloading() {
+  Ptr<IClassFactory> factory;
+  checkHr(CoGetClassObject(CLSID_isInstalled, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                           factory.out()),
+          S_OK, "CoGetClassObject");
+  if (!factory.p) return;
+  CoFreeUnusedLibraries();
+  const bool kept = GetModuleHandleA("Vantor.dll") != nullptr;
+  check(kept, "CoFreeUnusedLibraries keeps the DLL while its class factory is held");
+  if (!kept) {
+    factory.p = nullptr;  // its code is gone: neither call nor release it
+    return;
+  }
+  Ptr<IUnknown> unk;
+  checkHr(factory->CreateInstance(nullptr, IID_IUnknown, unk.out()), S_OK,
+          "CreateInstance after CoFreeUnusedLibraries");
+  unk.reset();
+  factory.reset();
+  CoFreeUnusedLibraries();
+  check(GetModuleHandleA("Vantor.dll") == nullptr,
+        "CoFreeUnusedLibraries unloads the DLL once nothing holds it");
+}
+
 int create() {
+  checkUnloading();
   Ptr<IisInstalled> byClsid;
   checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
                            byClsid.out()),
