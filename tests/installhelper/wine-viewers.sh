@@ -54,4 +54,14 @@ unreg "$viewers"
 check "create Viewers: exits 0" 0 "$(register 'C:\orlin\')"
 check "create Viewers: TYPE0" "$type" "$(slot TYPE0)"
 check "create Viewers: command" '"C:\orlin\orlin.exe"' "$(slot "$type")"
+
+# An empty targetDir, run from C:\ : refused, nothing registered and no
+# orlin.cfg in the root of the drive.
+unreg "$viewers"
+wreg add "$nav" /f
+drive_c=$KIV_WINE_PREFIX/drive_c
+check "empty targetDir: exits 1" 1 "$(cd "$drive_c" && register '')"
+check "empty targetDir: nothing registered" "(none) (none)" "$(slot TYPE0) $(slot "$type")"
+check "empty targetDir: no orlin.cfg in the root" no "$([ -e "$drive_c/orlin.cfg" ] && echo yes || echo no)"
+rm -f "$drive_c/orlin.cfg"
 finish
