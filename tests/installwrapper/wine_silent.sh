@@ -7,11 +7,13 @@ unset DISPLAY WAYLAND_DISPLAY
 
 # All checks pass (Wine's default version, an x86 processor, administrator):
 # no box, setup starts at once with the whole command line, from the same
-# directory, and the wrapper waits for it. Setup's own code is not passed on.
+# directory, and the wrapper waits for it: setup writes its record only after
+# 2.5 s, so the record is there when the wrapper has ended only if the
+# wrapper waited. Setup's own code is not passed on.
 kit plain
 FAKESETUP_EXIT=7 FAKESETUP_WAIT=2500 dravik plain /qn "two words" -x
 expect_eq "all checks pass: exit status" 0 "$status"
-expect_eq "setup saw the wrapper's command line and directory" \
+expect_eq "setup had ended when the wrapper ended, and saw its command line and directory" \
   "cmdline=$wwork\\plain\\Dravik.exe /qn \"two words\" -x
 cwd=$wwork" "$(setup_log plain)"
 
