@@ -6,13 +6,15 @@
 #   typelib   the registered type library read back
 #   activate  activation with fakeorlin.exe as the JNLP program
 #   dbgbox    the command line box under a virtual display
-# Every case removes what it registered.
+# Every case removes what it registered. Activation runs the product
+# Vantor.dll; its HlinkGoBack comes from the recording stand-in urlmon.dll,
+# which a copy of the driver finds beside itself (DLL override urlmon=n).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 run=$KIV_WINE_RUN
 build=$KIV_WINDOWS_BUILD_DIR
 dll=$build/browserctl/Vantor.dll
-probe=$build/tests/windows/browserctl/VantorProbe.dll
+standin=$build/tests/windows/browserctl/standin/urlmon.dll
 driver=$build/tests/windows/browserctl/vantortest.exe
 fake=$build/tests/windows/browserctl/fakeorlin.exe
 clsid='{7A31C0D2-4E95-11D4-B3C8-00A0C9E1F2A7}'
@@ -23,7 +25,15 @@ winpath() { "$run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 drive() { "$run" "$driver" "$@" | tr -d '\r'; }
 registered() {  # <dll>: registers it for the rest of the case
   "$run" regsvr32 /s "$1"
-  trap '"$run" regsvr32 /s /u "'"$1"'" || true' EXIT
+  trap '"$run" regsvr32 /s /u "'"$1"'" || true; rm -rf "$tmp"' EXIT
+}
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-wine.XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+# The driver beside the stand-in urlmon.dll: sets $driver_with_standin.
+with_standin() {
+  cp "$driver" "$standin" "$tmp/"
+  driver_with_standin=$tmp/vantortest.exe
+  export WINEDLLOVERRIDES=urlmon=n
 }
 
 case ${1:?case} in
@@ -56,16 +66,18 @@ create | typelib)
   drive "$1"
   ;;
 activate)
-  registered "$probe"
-  drive activate "$(winpath "$fake")"
+  registered "$dll"
+  with_standin
+  "$run" "$driver_with_standin" activate "$(winpath "$fake")" | tr -d '\r'
   ;;
 dbgbox)
   # Windows paths first: every Wine start below must see the display.
   fakepath=$(winpath "$fake")
-  registered "$probe"
+  registered "$dll"
+  with_standin
   wineserver -w
   status=0
-  xvfb-run -a "$run" "$driver" dbgbox "$fakepath" | tr -d '\r' || status=$?
+  xvfb-run -a "$run" "$driver_with_standin" dbgbox "$fakepath" | tr -d '\r' || status=$?
   wineserver -w
   exit $status
   ;;

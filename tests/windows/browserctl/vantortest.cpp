@@ -8,9 +8,11 @@
 //                      uses it through IDispatch by name
 //   typelib            reads the registered type library back
 //   activate <exe>     activation with <exe> registered as the JNLP program
-//                      (needs VantorProbe.dll registered)
+//                      (needs Vantor.dll registered and the stand-in
+//                      urlmon.dll beside this program, loaded with the DLL
+//                      override urlmon=n)
 //   dbgbox <exe>       the "Launch Command line" box, found, read and closed
-//                      (needs a display and VantorProbe.dll registered)
+//                      (needs a display, and what activate needs)
 // Prints one line per failed check; exits 0 when all checks pass, else 1.
 #include "testsite.h"
 #include "vantor_h.h"
@@ -260,9 +262,9 @@ void checkStreams(IUnknown* unk, IClassFactory* factory) {
   check(v.str() == L"http://h/\x00e9t\x00e9.jnlp", "storage round trip of app");
 }
 
-// Points module m's imports from oleaut32 that lead to `from` at `to`;
-// false when it has none.
-bool redirectOleAutImport(HMODULE m, void* from, void* to) {
+// Points module m's imports from `dll` that lead to `from` at `to`; false
+// when it has none.
+bool redirectImport(HMODULE m, const char* dll, void* from, void* to) {
   auto* base = reinterpret_cast<BYTE*>(m);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
@@ -271,7 +273,7 @@ bool redirectOleAutImport(HMODULE m, void* from, void* to) {
   bool found = false;
   for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
        d->Name; ++d) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), "oleaut32.dll") != 0) continue;
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0) continue;
     for (auto* t = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); t->u1.Function; ++t) {
       if (reinterpret_cast<void*>(t->u1.Function) != from) continue;
       DWORD old = 0;
@@ -304,10 +306,10 @@ void checkPropertyBag(IUnknown* unk, HMODULE server) {
   auto* const wineInit = reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("oleaut32.dll"), "VariantInit"));
   auto* const ownInit = reinterpret_cast<void*>(contractVariantInit);
-  const bool redirected = redirectOleAutImport(server, wineInit, ownInit);
+  const bool redirected = redirectImport(server, "oleaut32.dll", wineInit, ownInit);
   check(redirected, "the server's VariantInit import is found");
   checkHr(pb->Load(&bag, nullptr), S_OK, "property bag load");
-  if (redirected) redirectOleAutImport(server, ownInit, wineInit);
+  if (redirected) redirectImport(server, "oleaut32.dll", ownInit, wineInit);
   check(bag.uninitialisedReads == 0,
         "every property is read into a cleared VARIANT (" +
             std::to_string(bag.uninitialisedReads) + " were not)");
@@ -697,42 +699,104 @@ int typelib() {
 
 const char kJnlpKey[] = "JNLPFile\\Shell\\Open\\Command";
 
+// What the stand-in urlmon.dll recorded of the control's navigation back.
 struct ProbeState {
   LONG calls = 0;
   IUnknown* last = nullptr;
+  IOleClientSite* site = nullptr;
+  DWORD thread = 0;
 };
 
+using StandInFn = void(WINAPI*)(LONG*, IUnknown**, IOleClientSite**, DWORD*);
+
+StandInFn standIn() {
+  HMODULE m = GetModuleHandleA("urlmon.dll");
+  return m ? reinterpret_cast<StandInFn>(reinterpret_cast<void*>(GetProcAddress(m, "StandInGoBack")))
+           : nullptr;
+}
+
 ProbeState probe() {
-  using ProbeFn = void(__stdcall*)(LONG*, IUnknown**);
   ProbeState s;
-  HMODULE m = GetModuleHandleA("VantorProbe.dll");
-  auto fn = m ? reinterpret_cast<ProbeFn>(reinterpret_cast<void*>(GetProcAddress(m, "VantorProbeGoBack")))
-              : nullptr;
-  if (fn) fn(&s.calls, &s.last);
+  if (const StandInFn fn = standIn()) fn(&s.calls, &s.last, &s.site, &s.thread);
   return s;
+}
+
+// The registry keys the server opened with RegOpenKeyExA and has not closed:
+// its imports of RegOpenKeyExA and RegCloseKey lead here.
+std::vector<HKEY> g_openKeys;
+using RegOpenFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using RegCloseFn = LONG(WINAPI*)(HKEY);
+RegOpenFn g_regOpen = nullptr;
+RegCloseFn g_regClose = nullptr;
+
+LONG WINAPI countedRegOpen(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+  const LONG rc = g_regOpen(root, path, options, access, out);
+  if (rc == ERROR_SUCCESS && out) g_openKeys.push_back(*out);
+  return rc;
+}
+
+LONG WINAPI countedRegClose(HKEY key) {
+  const auto it = std::find(g_openKeys.begin(), g_openKeys.end(), key);
+  if (it != g_openKeys.end()) g_openKeys.erase(it);
+  return g_regClose(key);
+}
+
+bool countRegistryKeys(HMODULE server) {
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  g_regOpen = reinterpret_cast<RegOpenFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegOpenKeyExA")));
+  g_regClose = reinterpret_cast<RegCloseFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegCloseKey")));
+  return g_regOpen && g_regClose &&
+         redirectImport(server, "advapi32.dll", reinterpret_cast<void*>(g_regOpen),
+                        reinterpret_cast<void*>(countedRegOpen)) &&
+         redirectImport(server, "advapi32.dll", reinterpret_cast<void*>(g_regClose),
+                        reinterpret_cast<void*>(countedRegClose));
 }
 
 // Counts the processes started from here: the container runs in a job that
 // its children join.
+// An inheritable event whose handle value the fake launcher is told: it
+// sets the event only when it holds the handle.
 class Launches {
  public:
   Launches() {
     job_ = CreateJobObjectA(nullptr, nullptr);
     joined_ = job_ && AssignProcessToJobObject(job_, GetCurrentProcess());
     done_ = CreateEventA(nullptr, FALSE, FALSE, "VantorFakeLauncherDone");
+    go_ = CreateEventA(nullptr, TRUE, FALSE, "VantorFakeLauncherGo");
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    inherit_ = CreateEventA(&inheritable, TRUE, FALSE, nullptr);
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     log_ = std::string(dir) + "vantor-fake-" + std::to_string(GetCurrentProcessId()) + ".log";
     SetEnvironmentVariableA("VANTOR_FAKE_LOG", log_.c_str());
+    SetEnvironmentVariableA(
+        "VANTOR_FAKE_INHERIT",
+        std::to_string(reinterpret_cast<ULONG_PTR>(inherit_)).c_str());
   }
   Launches(const Launches&) = delete;
   Launches& operator=(const Launches&) = delete;
   ~Launches() {
+    SetEnvironmentVariableA("VANTOR_FAKE_INHERIT", nullptr);
     DeleteFileA(log_.c_str());
-    if (done_) CloseHandle(done_);
-    if (job_) CloseHandle(job_);
+    for (HANDLE h : {done_, go_, inherit_, job_})
+      if (h) CloseHandle(h);
   }
-  bool ready() const { return joined_ && done_; }
+  bool ready() const { return joined_ && done_ && go_ && inherit_; }
+  // Whether a launcher held the container's inheritable handle (and resets it).
+  bool handleInherited() {
+    const bool set = WaitForSingleObject(inherit_, 0) == WAIT_OBJECT_0;
+    ResetEvent(inherit_);
+    return set;
+  }
+  // Whether the launcher has reported (without waiting; consumes the report).
+  bool reportedAlready() { return WaitForSingleObject(done_, 0) == WAIT_OBJECT_0; }
+  // Lets a held launcher go on (VANTOR_FAKE_HOLD), or holds the next ones.
+  void release(bool go) {
+    if (go)
+      SetEvent(go_);
+    else
+      ResetEvent(go_);
+  }
   // Processes ever started in the job, the container itself not counted.
   DWORD started() const {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
@@ -760,6 +824,8 @@ class Launches {
  private:
   HANDLE job_ = nullptr;
   HANDLE done_ = nullptr;
+  HANDLE go_ = nullptr;
+  HANDLE inherit_ = nullptr;
   bool joined_ = false;
   std::string log_;
 };
@@ -783,6 +849,10 @@ struct Outcome {
   DWORD launched = 0;
   bool wentBack = false;
   bool backWithOwnUnknown = false;
+  bool backFromSite = false;     // the IUnknown led to the container's site
+  bool backOnPageThread = false;
+  bool inherited = false;        // the launcher held a handle of the container
+  std::size_t keysOpen = 0;      // registry keys the activation left open
   int argc = 0;
   std::string line;
 };
@@ -805,15 +875,20 @@ Outcome activate(Launches& launches, TestSite& site, const Props& p, LONG verb =
   if (before) before(ole.p);
   const ProbeState was = probe();
   const DWORD startedBefore = launches.started();
+  g_openKeys.clear();
   RECT pos{0, 0, 1, 1};
   o.hr = ole->DoVerb(verb, nullptr, &site, 0, nullptr, &pos);
+  o.keysOpen = g_openKeys.size();
   o.launched = launches.started() - startedBefore;
   const ProbeState now = probe();
   Ptr<IUnknown> self;
   c->QueryInterface(IID_IUnknown, self.out());
   o.wentBack = now.calls > was.calls;
   o.backWithOwnUnknown = o.wentBack && now.last == self.p;
+  o.backFromSite = o.wentBack && now.site == static_cast<IOleClientSite*>(&site);
+  o.backOnPageThread = o.wentBack && now.thread == GetCurrentThreadId();
   if (o.launched) launches.report(o.argc, o.line);
+  o.inherited = launches.handleInherited();
   ole->Close(OLECLOSE_NOSAVE);
   ole->SetClientSite(nullptr);
   return o;
@@ -827,8 +902,10 @@ int activation(const std::string& fake) {
   if (!launches.ready()) return 1;
   Ptr<IUnknown> first;
   CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, first.out());
-  check(GetModuleHandleA("VantorProbe.dll") != nullptr, "the test build of the server is registered");
-  if (!first.p || !GetModuleHandleA("VantorProbe.dll")) return 1;
+  HMODULE server = GetModuleHandleA("Vantor.dll");
+  check(first.p && server, "the product server is registered");
+  if (!first.p || !server) return 1;
+  check(countRegistryKeys(server), "the server's registry imports are counted");
 
   setRegistered(quoted(fake) + " \"%1\"");
   TestSite site;
@@ -838,8 +915,41 @@ int activation(const std::string& fake) {
     check(o.launched == 1, "one program started");
     check(o.line == quoted(fake) + " http://host/app.jnlp", "command line: " + o.line);
     check(o.argc == 2, "the launcher gets the address as one argument");
-    check(o.wentBack && o.backWithOwnUnknown, "back with the control's own IUnknown");
+    check(!o.inherited, "the launcher inherits no handle of the browser");
+    check(o.keysOpen == 0, "the activation leaves no registry key open");
+    check(standIn() != nullptr, "the stand-in urlmon.dll is loaded in place of Wine's");
+    check(o.wentBack && o.backWithOwnUnknown, "HlinkGoBack gets the control's own IUnknown");
+    check(o.backFromSite, "HlinkGoBack finds the container's client site from it");
+    check(o.backOnPageThread, "HlinkGoBack is called on the page's thread");
     check(site.activations == 1 && site.deactivations == 1, "activated in place and deactivated at close");
+  }
+  {
+    // The control does not wait for the launcher: DoVerb returns while the
+    // launcher is held, then the launcher is let go.
+    launches.release(false);
+    Ptr<IOleObject> ole;
+    CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, ole.out());
+    Ptr<IisInstalled> c;
+    if (ole.p) ole->QueryInterface(IID_IisInstalled, c.out());
+    if (c.p) {
+      Text app(L"held");
+      c->put_app(app.b);
+      ole->SetClientSite(&site);
+      SetEnvironmentVariableA("VANTOR_FAKE_HOLD", "1");
+      RECT pos{0, 0, 1, 1};
+      const DWORD before = launches.started();
+      ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, &pos);
+      SetEnvironmentVariableA("VANTOR_FAKE_HOLD", nullptr);
+      const bool started = launches.started() - before == 1;
+      const bool waited = launches.reportedAlready();
+      launches.release(true);
+      int argc = 0;
+      std::string line;
+      check(started && !waited && launches.report(argc, line),
+            "the activation returns while the launcher still runs");
+      ole->Close(OLECLOSE_NOSAVE);
+      ole->SetClientSite(nullptr);
+    }
   }
   {
     const Outcome o = activate(launches, site, {});
