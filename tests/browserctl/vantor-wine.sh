@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Wine tests of Vantor: vantor-wine.sh register|server|create|typelib|activate|dbgbox
+# Wine tests of Vantor: vantor-wine.sh <case>
 #   register  regsvr32 and regsvr32 /u: every entry, registering twice, removal
 #   server    the DLL loaded directly: exports, factory, control (no registry)
 #   create    the registered control by CLSID, ProgIDs and IDispatch
+#   scripts   the control in Wine's script host, in JScript and in VBScript
 #   typelib   the registered type library read back
 #   activate  activation with fakeorlin.exe as the JNLP program
 #   dbgbox    the command line box under a virtual display
@@ -64,6 +65,18 @@ server)
 create | typelib)
   registered "$dll"
   drive "$1"
+  ;;
+scripts)
+  # Wine's script host: a script that stops on an error it does not report
+  # still exits 0, so the summary line each script prints last must be there.
+  registered "$dll"
+  status=0
+  for script in vantor-script.js:jscript vantor-script.vbs:vbscript; do
+    out=$("$run" cscript //nologo "$(winpath "$here/${script%%:*}")" | tr -d '\r') || status=1
+    printf '%s\n' "$out"
+    [ "$(printf '%s\n' "$out" | tail -n 1)" = "${script##*:}: 0 failed" ] || status=1
+  done
+  exit $status
   ;;
 activate)
   registered "$dll"
