@@ -4,6 +4,9 @@
 #   server    the DLL loaded directly: exports, factory, control (no registry)
 #   create    the registered control by CLSID, ProgIDs and IDispatch
 #   scripts   the control in Wine's script host, in JScript and in VBScript
+#   apartment a client in the multithreaded apartment
+#   tlbfile   the type library from Vantor.tlb beside a server without one
+#   oddpath   registration from a path with blanks, an apostrophe and percents
 #   typelib   the registered type library read back
 #   activate  activation with fakeorlin.exe as the JNLP program
 #   dbgbox    the command line box under a virtual display
@@ -16,6 +19,7 @@ run=$KIV_WINE_RUN
 build=$KIV_WINDOWS_BUILD_DIR
 dll=$build/browserctl/Vantor.dll
 standin=$build/tests/windows/browserctl/standin/urlmon.dll
+notlb=$build/tests/windows/browserctl/notlb/Vantor.dll
 driver=$build/tests/windows/browserctl/vantortest.exe
 fake=$build/tests/windows/browserctl/fakeorlin.exe
 clsid='{7A31C0D2-4E95-11D4-B3C8-00A0C9E1F2A7}'
@@ -25,7 +29,7 @@ export WINEPREFIX=$KIV_WINE_PREFIX
 winpath() { "$run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 drive() { "$run" "$driver" "$@" | tr -d '\r'; }
 registered() {  # <dll>: registers it for the rest of the case
-  "$run" regsvr32 /s "$1"
+  "$run" regsvr32 /s "$1" || { echo "FAIL: regsvr32 $1"; exit 1; }
   trap '"$run" regsvr32 /s /u "'"$1"'" || true; rm -rf "$tmp"' EXIT
 }
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-wine.XXXXXX")
@@ -65,6 +69,45 @@ server)
 create | typelib)
   registered "$dll"
   drive "$1"
+  ;;
+apartment)
+  registered "$dll"
+  drive apartment
+  ;;
+tlbfile)
+  # A server without the type library in its resources takes it from the
+  # file of its name with the extension .tlb; without that file it cannot
+  # be registered.
+  mkdir "$tmp/tlb"
+  cp "$notlb" "$tmp/tlb/Vantor.dll"
+  # a failed registration keeps the keys written before the failure
+  trap '"$run" regsvr32 /s /u "$tmp/tlb/Vantor.dll" || true; rm -rf "$tmp"' EXIT
+  status=0
+  "$run" regsvr32 /s "$tmp/tlb/Vantor.dll" || status=$?
+  [ "$status" -ne 0 ] || { echo "FAIL: registered without a type library"; exit 1; }
+  cp "$build/browserctl/vantor.tlb" "$tmp/tlb/Vantor.tlb"
+  registered "$tmp/tlb/Vantor.dll"
+  [ "$KIV_WINE_ARCH" = win64 ] && platform=win64 || platform=win32
+  "$run" reg query "HKCR\\TypeLib\\$libid\\1.0\\0\\$platform" /ve | tr -d '\r' |
+    grep -qiF "$(winpath "$tmp/tlb/Vantor.tlb")" ||
+    { echo "FAIL: the registered type library is not Vantor.tlb"; exit 1; }
+  drive typelib
+  drive create
+  ;;
+oddpath)
+  # Registration from a directory whose name has blanks, an apostrophe and
+  # percent signs (also one around a word, as the script's placeholder has).
+  dir="$tmp/it's 50% off %MODULE% x"
+  mkdir "$dir"
+  cp "$dll" "$dir/Vantor.dll"
+  module=$(winpath "$dir/Vantor.dll")
+  want=$(sed "s|@MODULE@|${module//\\/\\\\}|" "$here/expected-registry.txt")
+  registered "$dir/Vantor.dll"
+  diff <(echo "$want") <(drive regdump)
+  drive create
+  "$run" regsvr32 /s /u "$dir/Vantor.dll"
+  diff <(printf 'CLSID root: yes\ntype library: no\ninterface: no\n') <(drive regdump)
+  echo "registration from an odd path: all entries as expected"
   ;;
 scripts)
   # Wine's script host: a script that stops on an error it does not report

@@ -7,6 +7,8 @@
 //   create             creates the registered control by CLSID and ProgIDs and
 //                      uses it through IDispatch by name
 //   typelib            reads the registered type library back
+//   apartment          uses the registered control from the multithreaded
+//                      apartment (through COM's proxies)
 //   activate <exe>     activation with <exe> registered as the JNLP program
 //                      (needs Vantor.dll registered and the stand-in
 //                      urlmon.dll beside this program, loaded with the DLL
@@ -1118,11 +1120,108 @@ int dbgbox(const std::string& fake) {
   return 0;
 }
 
+// ---- apartment: a client in the multithreaded apartment --------------------
+
+// Pumps this (single-threaded) apartment's messages until `thread` ends, so
+// that calls from other apartments are served; false after 60 s.
+bool serveUntilEnded(HANDLE thread) {
+  const DWORD until = GetTickCount() + 60000;
+  for (;;) {
+    const DWORD left = until - GetTickCount();
+    if (static_cast<LONG>(left) <= 0) return false;
+    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return false;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+}
+
+const wchar_t kCrossText[] = L"http://h/\x00e9\x4e2d\xd83d\xde00 x.jnlp";
+
+// Whether `p` is a proxy: only a proxy answers IClientSecurity.
+bool isProxy(IUnknown* p) {
+  Ptr<IUnknown> security;
+  return SUCCEEDED(p->QueryInterface(IID_IClientSecurity, security.out()));
+}
+
+// The other apartment's side: the control handed over by the page's
+// apartment, and one it creates itself, which COM makes in the page's
+// apartment too (the class is apartment-threaded).
+DWORD WINAPI mtaClient(void* arg) {
+  auto* stream = static_cast<IStream*>(arg);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  {
+    Ptr<IisInstalled> c;
+    checkHr(CoGetInterfaceAndReleaseStream(stream, IID_IisInstalled, c.out()), S_OK,
+            "the control reaches the other apartment");
+    if (c.p) {
+      check(isProxy(c.p), "the other apartment calls through a proxy");
+      Text app(kCrossText), v;
+      checkHr(c->put_app(app.b), S_OK, "put_app from the other apartment");
+      checkHr(c->get_app(v.put()), S_OK, "get_app from the other apartment");
+      check(v.str() == kCrossText, "a non-ASCII text crosses the apartments both ways");
+      const std::wstring longText(20000, L'w');
+      Text dbg(longText.c_str());
+      c->put_dbg(dbg.b);
+      c->get_dbg(v.put());
+      check(v.str() == longText, "a text of 20000 characters crosses the apartments");
+      Ptr<IDispatch> d;
+      checkHr(c->QueryInterface(IID_IDispatch, d.out()), S_OK, "IDispatch from the other apartment");
+      if (d.p) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(L"back");
+        checkHr(d->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK, "GetIDsOfNames through the proxy");
+        checkHr(dispatchPut(d.p, id, L"false"), S_OK, "Invoke put through the proxy");
+        check(dispatchGet(d.p, id) == L"false", "Invoke get through the proxy");
+      }
+    }
+  }
+  {
+    Ptr<IisInstalled> own;
+    checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
+                             own.out()),
+            S_OK, "CoCreateInstance from the multithreaded apartment");
+    if (own.p) {
+      check(isProxy(own.p), "the control is made in a single-threaded apartment");
+      Text back(L"FALSE"), v;
+      own->put_back(back.b);
+      own->get_back(v.put());
+      check(v.str() == L"FALSE", "properties of a control made for the other apartment");
+    }
+  }
+  CoUninitialize();
+  return 0;
+}
+
+int apartment() {
+  Ptr<IisInstalled> c;
+  checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
+                           c.out()),
+          S_OK, "CoCreateInstance in the page's apartment");
+  if (!c.p) return 1;
+  IStream* stream = nullptr;
+  checkHr(CoMarshalInterThreadInterfaceInStream(IID_IisInstalled, c.p, &stream), S_OK,
+          "the control is marshalled (its interface is registered)");
+  if (!stream) return 1;
+  HANDLE thread = CreateThread(nullptr, 0, mtaClient, stream, 0, nullptr);
+  check(serveUntilEnded(thread), "the other apartment's calls are served");
+  CloseHandle(thread);
+  Text v;
+  c->get_app(v.put());
+  check(v.str() == kCrossText, "the calls of the other apartment reached the control");
+  c->get_back(v.put());
+  check(v.str() == L"false", "the IDispatch calls of the other apartment reached the control");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::printf("usage: vantortest regdump|server <dll>|create|typelib|activate <exe>|dbgbox <exe>\n");
+    std::printf(
+        "usage: vantortest regdump|server <dll>|create|typelib|apartment|"
+        "activate <exe>|dbgbox <exe>\n");
     return 2;
   }
   const std::string mode = argv[1];
@@ -1139,6 +1238,8 @@ int main(int argc, char** argv) {
     rc = create();
   else if (mode == "typelib")
     rc = typelib();
+  else if (mode == "apartment")
+    rc = apartment();
   else if (mode == "activate")
     rc = activation(argv[2]);
   else if (mode == "dbgbox")
