@@ -9,7 +9,8 @@
 #   oddpath   registration from a path with blanks, an apostrophe and percents
 #   typelib   the registered type library read back
 #   activate  activation with fakeorlin.exe as the JNLP program
-#   dbgbox    the command line box under a virtual display
+#   display   under a virtual display: the command line box, and the control
+#             hosted and activated by Wine's ATL container
 # Every case removes what it registered. Activation runs the product
 # Vantor.dll; its HlinkGoBack comes from the recording stand-in urlmon.dll,
 # which a copy of the driver finds beside itself (DLL override urlmon=n).
@@ -126,14 +127,16 @@ activate)
   with_standin
   "$run" "$driver_with_standin" activate "$(winpath "$fake")" | tr -d '\r'
   ;;
-dbgbox)
-  # Windows paths first: every Wine start below must see the display.
+display)
+  # Windows paths first: every Wine start below must see the display. One
+  # virtual display for the command line box and Wine's ATL container.
   fakepath=$(winpath "$fake")
   registered "$dll"
   with_standin
   wineserver -w
   status=0
-  xvfb-run -a "$run" "$driver_with_standin" dbgbox "$fakepath" | tr -d '\r' || status=$?
+  xvfb-run -a sh -c 's=0; "$1" "$2" dbgbox "$3" || s=1; "$1" "$2" atl "$3" || s=1; exit $s' sh \
+    "$run" "$driver_with_standin" "$fakepath" | tr -d '\r' || status=$?
   wineserver -w
   exit $status
   ;;

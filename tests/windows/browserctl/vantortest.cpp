@@ -15,6 +15,8 @@
 //                      override urlmon=n)
 //   dbgbox <exe>       the "Launch Command line" box, found, read and closed
 //                      (needs a display, and what activate needs)
+//   atl <exe>          hosted in Wine's ATL container (atl.dll), activated
+//                      by it (needs a display, and what activate needs)
 // Prints one line per failed check; exits 0 when all checks pass, else 1.
 #include "testsite.h"
 #include "vantor_h.h"
@@ -1120,6 +1122,107 @@ int dbgbox(const std::string& fake) {
   return 0;
 }
 
+// ---- atl <exe>: hosted in Wine's ATL control container ------------------------
+
+using AxWinInitFn = BOOL(WINAPI*)();
+using AxCreateControlFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**);
+using AxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+// The stored form of a control whose app is `app`, in a stream at its start.
+bool savedControl(const wchar_t* app, Ptr<IStream>& stream) {
+  Ptr<IisInstalled> c;
+  CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled, c.out());
+  Ptr<IPersistStreamInit> ps;
+  if (!c.p || FAILED(c->QueryInterface(IID_IPersistStreamInit, ps.out()))) return false;
+  Text value(app);
+  c->put_app(value.b);
+  CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+  if (!stream.p || FAILED(ps->Save(stream.p, TRUE))) return false;
+  LARGE_INTEGER zero{};
+  return SUCCEEDED(stream->Seek(zero, STREAM_SEEK_SET, nullptr));
+}
+
+int atl(const std::string& fake) {
+  Launches launches;
+  check(launches.ready(), "a job and an event for counting launches");
+  HMODULE atlDll = LoadLibraryA("atl.dll");
+  auto init = atlDll ? reinterpret_cast<AxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atlDll, "AtlAxWinInit"))) : nullptr;
+  auto createControl = atlDll ? reinterpret_cast<AxCreateControlFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(atlDll, "AtlAxCreateControl")))
+                              : nullptr;
+  auto getControl = atlDll ? reinterpret_cast<AxGetControlFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(atlDll, "AtlAxGetControl")))
+                           : nullptr;
+  check(init && createControl && getControl && init(), "Wine's atl.dll and its container window");
+  if (!init || !createControl || !getControl || !launches.ready()) return 1;
+  setRegistered(quoted(fake) + " \"%1\"");
+
+  // 1. AtlAxCreateControl with the stored form of a control whose app is set:
+  //    the container loads it, activates the control in place, the program
+  //    starts and the browser is sent back through the container's site.
+  {
+    Ptr<IStream> stream;
+    check(savedControl(L"http://h/atl.jnlp", stream), "a stored control for the container");
+    HWND host = CreateWindowExA(0, "STATIC", "Vantor in ATL", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    const ProbeState was = probe();
+    const DWORD before = launches.started();
+    Ptr<IUnknown> container;
+    checkHr(createControl(L"Vantor.isInstalled", host, stream.p, container.put()), S_OK,
+            "AtlAxCreateControl by ProgID");
+    const DWORD launched = launches.started() - before;
+    const ProbeState now = probe();
+    // the control is the one that went back (Wine's AtlAxGetControl knows
+    // only its own window class)
+    Ptr<IUnknown> control;
+    if (now.last) now.last->QueryInterface(IID_IUnknown, control.out());
+    Ptr<IisInstalled> c;
+    if (control.p) control->QueryInterface(IID_IisInstalled, c.out());
+    check(c.p != nullptr, "the container holds an isInstalled control");
+    Text v;
+    if (c.p) c->get_app(v.put());
+    check(v.str() == L"http://h/atl.jnlp", "the container loaded the stored properties");
+    int argc = 0;
+    std::string line;
+    check(launched == 1 && launches.report(argc, line) && line == quoted(fake) + " http://h/atl.jnlp",
+          "activated by the container: the program started with app (" + line + ")");
+    check(now.calls == was.calls + 1 && control.p && now.last == control.p,
+          "activated by the container: HlinkGoBack with the control's IUnknown");
+    Ptr<IOleClientSite> site;
+    if (container.p) container->QueryInterface(IID_IOleClientSite, site.out());
+    check(site.p && now.site == site.p, "HlinkGoBack finds the container's own client site");
+    c.reset();
+    site.reset();
+    control.reset();
+    container.reset();
+    DestroyWindow(host);
+  }
+  // 2. The container window class with the ProgID as its text, as a dialog
+  //    or a host program makes it: app absent, nothing starts, but back.
+  {
+    const ProbeState was = probe();
+    const DWORD before = launches.started();
+    HWND ax = CreateWindowExA(0, "AtlAxWin", "Vantor.isInstalled.2", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              0, 0, 200, 100, nullptr, nullptr, atlDll, nullptr);
+    check(ax != nullptr, "an AtlAxWin window for Vantor.isInstalled.2");
+    Ptr<IUnknown> control;
+    if (ax) getControl(ax, control.put());
+    Ptr<IisInstalled> c;
+    if (control.p) control->QueryInterface(IID_IisInstalled, c.out());
+    check(c.p != nullptr, "the AtlAxWin window holds the control");
+    check(launches.started() == before, "AtlAxWin, app absent: nothing started");
+    check(probe().calls == was.calls + 1, "AtlAxWin, app absent: still back");
+    c.reset();
+    control.reset();
+    if (ax) DestroyWindow(ax);
+  }
+  // The container released everything: COM can unload the server.
+  CoFreeUnusedLibraries();
+  check(GetModuleHandleA("Vantor.dll") == nullptr, "the container released the controls");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "JNLPFile");
+  return 0;
+}
+
 // ---- apartment: a client in the multithreaded apartment --------------------
 
 // Pumps this (single-threaded) apartment's messages until `thread` ends, so
@@ -1221,12 +1324,12 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::printf(
         "usage: vantortest regdump|server <dll>|create|typelib|apartment|"
-        "activate <exe>|dbgbox <exe>\n");
+        "activate <exe>|dbgbox <exe>|atl <exe>\n");
     return 2;
   }
   const std::string mode = argv[1];
   if (mode == "regdump") return regdump();
-  if ((mode == "server" || mode == "activate" || mode == "dbgbox") && argc < 3) {
+  if ((mode == "server" || mode == "activate" || mode == "dbgbox" || mode == "atl") && argc < 3) {
     std::printf("vantortest: %s needs an argument\n", mode.c_str());
     return 2;
   }
@@ -1244,6 +1347,8 @@ int main(int argc, char** argv) {
     rc = activation(argv[2]);
   else if (mode == "dbgbox")
     rc = dbgbox(argv[2]);
+  else if (mode == "atl")
+    rc = atl(argv[2]);
   else
     std::printf("vantortest: unknown mode %s\n", mode.c_str());
   CoUninitialize();
