@@ -399,8 +399,11 @@ class Control final : public IisInstalled,
       if (!bag) return E_POINTER;
       Properties loaded;
       for (const auto& p : kPropertyTable) {
+        // asks the bag for a string; VariantInit promises only the type, so
+        // the string is cleared too: a bag may free what it is handed
         Variant v;
         v->vt = VT_BSTR;
+        v->bstrVal = nullptr;
         const std::wstring name = wide(p.name);
         if (SUCCEEDED(bag->Read(name.c_str(), v.get(), log)) &&
             (v->vt == VT_BSTR || SUCCEEDED(VariantChangeType(v.get(), v.get(), 0, VT_BSTR))))

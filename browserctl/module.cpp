@@ -24,8 +24,10 @@ CriticalSection g_cs;
 IClassFactory* g_factory = nullptr;
 ITypeLib* g_typeLib = nullptr;
 
-// The factory's references do not keep the module loaded: only objects and
-// LockServer do.
+// The module holds the factory's first reference itself (g_factory); every
+// reference beyond that one keeps the module loaded, as objects and
+// LockServer do, so that a client holding the factory never calls into an
+// unloaded DLL.
 class ClassFactory final : public IClassFactory {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -38,9 +40,14 @@ class ClassFactory final : public IClassFactory {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) AddRef() override {
+    const LONG n = InterlockedIncrement(&refs_);
+    if (n == 2) moduleLock();  // the first client reference
+    return static_cast<ULONG>(n);
+  }
   STDMETHODIMP_(ULONG) Release() override {
     const LONG n = InterlockedDecrement(&refs_);
+    if (n == 1) moduleUnlock();  // only the module's own reference is left
     if (n == 0) delete this;
     return static_cast<ULONG>(n);
   }

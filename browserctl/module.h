@@ -1,5 +1,5 @@
-// Vantor's module state: the DLL instance, the count of live objects and
-// server locks behind DllCanUnloadNow, and the type library of the module.
+// Vantor's module state: the DLL instance, the count of live objects, held
+// factories and server locks behind DllCanUnloadNow, and the type library of the module.
 #pragma once
 
 // COM interfaces have no virtual destructors by design: objects release
@@ -16,7 +16,8 @@ namespace vantor {
 HINSTANCE moduleInstance();
 std::wstring modulePath();
 
-// Live objects and LockServer locks together.
+// Live objects, LockServer locks and client references to the class
+// factory together.
 void moduleLock();
 void moduleUnlock();
 long moduleLockCount();

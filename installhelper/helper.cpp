@@ -12,8 +12,21 @@ void reportRefused(const Console& console, std::string_view what) {
   console.debugPrint(msg::kLineEnd);
 }
 
-// A join that must fit a path buffer; says so on the debug output when not.
+// Debug text for a file name that was refused because its directory is empty
+// (the file would land in the root of the current drive).
+void reportEmptyDirectory(const Console& console, std::string_view name) {
+  console.debugPrint(msg::kEmptyDirectory);
+  console.debugPrint(name);
+  console.debugPrint(msg::kLineEnd);
+}
+
+// A join of a directory that is not empty with a file name, which must fit a
+// path buffer; says so on the debug output when not.
 std::optional<std::string> joinChecked(const Console& console, std::string_view dir, std::string_view name) {
+  if (dir.empty()) {
+    reportEmptyDirectory(console, name);
+    return std::nullopt;
+  }
   auto path = joinPath(dir, name);
   if (!path) reportRefused(console, dir);
   return path;
@@ -115,7 +128,9 @@ int installJre(HelperOs& os, const Console& console, const std::string& jreDir, 
 
   // The result file always gets a backslash after the work directory.
   std::string resultPath = workDir + '\\' + msg::kResultFile;
-  if (resultPath.size() <= kMaxText) {
+  if (workDir.empty()) {
+    reportEmptyDirectory(console, msg::kResultFile);
+  } else if (resultPath.size() <= kMaxText) {
     File file(std::fopen(resultPath.c_str(), "w"));
     if (file) {
       std::fputs(msg::kResultSection, file.get());

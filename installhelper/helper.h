@@ -177,4 +177,15 @@ std::optional<std::string> runJreInstaller(HelperOs& os, const Console& console,
 // exit status.
 int runHelper(HelperOs& os, const Console& console, const std::vector<std::string>& args);
 
+// Runs the program's body: whatever it throws ends the run with status -1,
+// never with a crash code the script could take for an answer.
+template <class Body>
+int runGuarded(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return kExitBadCall;
+  }
+}
+
 }  // namespace orlin

@@ -17,6 +17,7 @@ inline constexpr const char* kArgcTooSmall = "argc too small, exiting\n";
 inline constexpr const char* kFnTooSmall = "fn too small, exiting\n";
 inline constexpr const char* kMissingArgument = "missing argument, exiting\n";
 inline constexpr const char* kPathTooLong = "path too long, refused: ";
+inline constexpr const char* kEmptyDirectory = "empty directory, refused for ";
 inline constexpr const char* kIniNotWritten = "cannot write the install INI: ";
 inline constexpr const char* kLineEnd = "\n";
 inline constexpr const char* kAddingJrePath = "adding jrePath ";

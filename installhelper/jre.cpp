@@ -77,26 +77,45 @@ void writeLauncherConfig(HelperOs& os, const std::string& path, const std::strin
   std::fprintf(file.get(), msg::kCfgDefault, defaultEntry < 0 ? 0 : defaultEntry);
 }
 
+namespace {
+
+// The next piece of the template: up to and including a line end, at most
+// kMaxText bytes. Every byte counts, NUL and 0x1A too. Empty at the end or
+// on a read error.
+std::string readPiece(std::FILE* in) {
+  std::string piece;
+  while (piece.size() < kMaxText) {
+    const int c = std::getc(in);
+    if (c == EOF) break;
+    piece += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return piece;
+}
+
+}  // namespace
+
 int makeResponseFile(const std::string& templatePath, const std::string& replacement) {
-  File in(std::fopen(templatePath.c_str(), "r"));
+  // Both files are binary: bytes without a marker are copied as they are
+  // (line ends, NUL and 0x1A bytes included).
+  File in(std::fopen(templatePath.c_str(), "rb"));
   if (!in) return 1;
   // The original's buffers: the template path and "2" must leave room to spare.
   if (templatePath.size() >= kMaxText - 1) return 1;
-  File out(std::fopen((templatePath + msg::kResponseSuffix).c_str(), "w"));
+  File out(std::fopen((templatePath + msg::kResponseSuffix).c_str(), "wb"));
   if (!out) return 1;
   const std::string_view marker(msg::kResponseMarker);
-  char piece[kBuffer];
-  while (std::fgets(piece, sizeof piece, in.get())) {
-    std::string_view text(piece, std::strlen(piece));
-    std::size_t at = text.find(marker);
-    if (at == std::string_view::npos) {
-      std::fwrite(text.data(), 1, text.size(), out.get());
-    } else {
-      std::fwrite(text.data(), 1, at, out.get());
-      std::fwrite(replacement.data(), 1, replacement.size(), out.get());
-      std::string_view rest = text.substr(at + marker.size());
-      std::fwrite(rest.data(), 1, rest.size(), out.get());
+  for (std::string piece = readPiece(in.get()); !piece.empty(); piece = readPiece(in.get())) {
+    const std::string_view text(piece);
+    const std::size_t at = text.find(marker);
+    std::string_view before = text, rest;
+    if (at != std::string_view::npos) {
+      before = text.substr(0, at);
+      rest = text.substr(at + marker.size());
     }
+    std::fwrite(before.data(), 1, before.size(), out.get());
+    if (at != std::string_view::npos) std::fwrite(replacement.data(), 1, replacement.size(), out.get());
+    std::fwrite(rest.data(), 1, rest.size(), out.get());
   }
   // A response file that lost data is a failure, not a success.
   bool failed = std::ferror(in.get()) || std::ferror(out.get());

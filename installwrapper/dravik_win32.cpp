@@ -187,7 +187,9 @@ class Win32System final : public dravik::System {
     Handle thread(info.hThread);
     // Look once a second until setup has ended. The process handle, not the
     // exit code, says so: a setup that exits with STILL_ACTIVE (259) must not
-    // keep the wrapper waiting.
+    // keep the wrapper waiting. A wait that fails (WAIT_FAILED: the handle
+    // cannot be waited on) is taken as setup's end on purpose: setup was
+    // started, and going on waiting could only hang the wrapper.
     while (WaitForSingleObject(process.get(), 1000) == WAIT_TIMEOUT) {
     }
     return true;
@@ -205,8 +207,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const char* line = GetCommandLineA();
     return dravik::runWrapper(line ? line : "", system);
   } catch (...) {
-    // Out of memory: nothing is allocated once setup has started, so setup
-    // has not been started.
+    // Every exception ends the wrapper with "setup could not be started" on
+    // purpose: the only ones possible are failed allocations, and nothing is
+    // allocated once setup has started, so setup has not been started.
     return dravik::kExitNoSetup;
   }
 }

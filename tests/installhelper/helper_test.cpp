@@ -1,5 +1,7 @@
 // The numbered functions and their dispatch, over the in-memory system.
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "fake_os.h"
 
@@ -109,6 +111,36 @@ TEST_F(Helper, RegisterLauncher) {
   EXPECT_EQ(run({"4", "i.ini"}), 1);
   EXPECT_TRUE(os.viewerValues.empty());
   EXPECT_NE(io.err().find("path too long, refused: ddd"), std::string::npos);
+}
+
+TEST_F(Helper, EmptyDirectoriesAreRefused) {
+  // An empty directory would put the files into the root of the current drive.
+  os.addRuntime("1.3.1", "C:\\jre131");
+  os.ini["i.ini"] = {{"jrePath", "C:\\jre"}, {"jreVersion", "1.3.1"}, {"installJRE", "1"}};
+  EXPECT_EQ(run({"4", "i.ini"}), 1);
+  EXPECT_TRUE(os.viewerValues.empty());
+  EXPECT_EQ(run({"2", "i.ini"}), 1);
+  EXPECT_EQ(run({"6", "C:\\jre", "1.3", ""}), 0);
+  EXPECT_TRUE(os.runs.empty());
+  // already installed: the runtime results, but foo.ini is not written
+  EXPECT_EQ(run({"6", "C:\\jre", "1.3.1", ""}), 1);
+  EXPECT_FALSE(std::filesystem::exists("\\foo.ini"));
+  EXPECT_FALSE(std::filesystem::exists("\\orlin.cfg"));
+  EXPECT_EQ(io.err(),
+            "empty directory, refused for orlin.exe\n"
+            "empty directory, refused for orlin.cfg\n"
+            "empty directory, refused for jre.iss\n"
+            "empty directory, refused for jre.iss\n"
+            "empty directory, refused for jre.exe\n"
+            "empty directory, refused for foo.ini\n"
+            "empty directory, refused for foo.ini\n");
+}
+
+TEST(Guarded, EveryExceptionEndsTheRunWithMinusOne) {
+  EXPECT_EQ(runGuarded([] { return 4; }), 4);
+  EXPECT_EQ(runGuarded([]() -> int { throw std::bad_alloc(); }), -1);
+  EXPECT_EQ(runGuarded([]() -> int { throw std::length_error("x"); }), -1);
+  EXPECT_EQ(runGuarded([]() -> int { throw 7; }), -1);
 }
 
 class InstallJre : public Helper {

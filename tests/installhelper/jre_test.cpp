@@ -132,6 +132,13 @@ TEST_F(ResponseFile, ReplacesTheFirstMarkerOfALine) {
   EXPECT_EQ(make(""), "");
 }
 
+TEST_F(ResponseFile, CopiesEveryOtherByteUnchanged) {
+  // NUL and 0x1A bytes, LF-only and CR LF line ends, a lone CR, no final line end
+  using namespace std::string_literals;
+  const std::string in = "a\0b=<JREPATH>\0c\n\x1a<JREPATH>\r\nd\re\r\n\x1a\xff"s;
+  EXPECT_EQ(make(in, "R"), "a\0b=R\0c\n\x1aR\r\nd\re\r\n\x1a\xff"s);
+}
+
 TEST_F(ResponseFile, LongLinesGoInPiecesOf259) {
   // The first piece is 259 characters; the marker at its end is cut in two and stays.
   std::string line = std::string(255, 'x') + "<JREPATH>" + std::string(300, 'y') + "<JREPATH>\n";

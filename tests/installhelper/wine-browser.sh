@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Function 5 under Wine: a real process started from a file named
 # netscape.exe counts as a running Navigator. Wine runs no virtual DOS
-# machine, so the 16-bit task walk is never reached here (its VDMDBG entry is
-# a crashing stub in Wine); the unit tests cover it.
+# machine (and its VDMDBG task walk is a crashing stub): wine-standins.sh
+# walks 16-bit tasks through stand-in DLLs.
 source "$(dirname "$0")/wine-common.sh"
 
 appdefaults='HKCU\Software\Wine\AppDefaults'

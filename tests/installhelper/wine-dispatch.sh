@@ -23,4 +23,22 @@ env orlin_installer_debug=yes "$KIV_WINE_RUN" "$build/installhelper/helper.exe" 
 check_file "switch name in lower case" "$work/stderr" "fn too small, exiting${crlf}"
 ORLIN_INSTALLER_DEBUG=1 run_err 9
 check_file "fn 9 is silent" "$work/stderr" ""
+
+# Every function is silent on standard error without the switch, also where
+# it has debug texts to say with it (those runs say something with it on).
+mkdir -p "$work/w"
+printf 'szDir=<JREPATH>\r\n' > "$work/w/jre.iss"
+cp "$doubles/fakejre.exe" "$work/w/jre.exe"
+printf '[foo]\r\ninstallJRE=1\r\njrePath=C:\\jre\r\ntempDir=%s\r\ntargetDir=%s\r\n' \
+  "$(printf 't%.0s' {1..255})" "" > "$work/i.ini"
+wini=$(winpath "$work/i.ini")
+runs=("1" "1 $wini" "2 $wini" "3" "4 $wini" "5" "6 C:\\jre 9.9 $wwork\\w" "6 C:\\jre 9.9" "7" "8 9.9" "8")
+says=(yes no yes no yes no yes yes no no yes)
+for i in "${!runs[@]}"; do
+  read -r -a args <<<"${runs[$i]}"
+  (unset ORLIN_INSTALLER_DEBUG; run_err "${args[@]}")
+  check_file "without the switch, fn ${runs[$i]} writes nothing to standard error" "$work/stderr" ""
+  ORLIN_INSTALLER_DEBUG= run_err "${args[@]}"
+  check "with the switch, fn ${runs[$i]}: debug text" "${says[$i]}" "$([ -s "$work/stderr" ] && echo yes || echo no)"
+done
 finish

@@ -48,6 +48,16 @@ mv "$w/jre.exe" "$w/jre.off"
 check "no jre.exe: no runtime" 0 "$(helper_exit 6 "$jre" 1.3.1 "$ww")"
 mv "$w/jre.off" "$w/jre.exe"
 
+# An empty work directory, run from C:\ : refused, neither jre.iss2 nor
+# foo.ini in the root of the drive, jre.exe not started.
+drive_c=$KIV_WINE_PREFIX/drive_c
+printf 'szDir=<JREPATH>\r\n' > "$drive_c/jre.iss"
+cp "$doubles/fakejre.exe" "$drive_c/jre.exe"
+check "empty work directory: no runtime" 0 "$(cd "$drive_c" && helper_exit 6 "$jre" 1.3.1 '')"
+check "empty work directory: nothing written in the root" "none" \
+  "$(cd "$drive_c" && ls jre.iss2 foo.ini jre.log 2>/dev/null || echo none)"
+rm -f "$drive_c/jre.iss" "$drive_c/jre.exe" "$drive_c/jre.iss2" "$drive_c/foo.ini" "$drive_c/jre.log"
+
 # The debug texts, in their order.
 reset
 ORLIN_INSTALLER_DEBUG=1 "$KIV_WINE_RUN" "$build/installhelper/helper.exe" 6 "$jre" 1.3.1 "$ww" \

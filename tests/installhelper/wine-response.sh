@@ -29,6 +29,15 @@ write_ini 00 "$jre" "$wwork\\tmp\\"
 check "tempDir with a backslash (installJRE=00) exits 0" 0 "$(helper_exit 2 "$wini")"
 check_file "jre.iss2 from tempDir with a backslash" "$tmpl"2 "$expected"
 
+# Every byte without a marker is copied as it is: NUL and 0x1A bytes, LF-only
+# and CR LF line ends, a lone CR, a last line without a line end.
+rm -f "$tmpl"2
+printf 'a\0b=<JREPATH>\0c\n\032<JREPATH>\r\nd\re\r\n\032\377' > "$tmpl"
+printf 'a\0b=%s\0c\n\032%s\r\nd\re\r\n\032\377' "$jre" "$jre" > "$work/bytes"
+check "a template of any bytes exits 0" 0 "$(helper_exit 2 "$wini")"
+check "jre.iss2 holds every other byte of the template unchanged" same \
+  "$(cmp -s "$work/bytes" "$tmpl"2 && echo same || od -c "$tmpl"2 | head -5)"
+
 rm -f "$tmpl" "$tmpl"2
 check "missing template exits 1" 1 "$(helper_exit 2 "$wini")"
 check "missing template writes nothing" no "$([ -e "$tmpl"2 ] && echo yes || echo no)"

@@ -30,6 +30,12 @@ check "register: exits 0" 0 "$(register 'C:\orlin')"
 check "register: takes the gap TYPE1" "$type" "$(slot TYPE1)"
 check "register: viewer command" '"C:\orlin\orlin.exe"' "$(slot "$type")"
 check "register: TYPE3 untouched" "(none)" "$(slot TYPE3)"
+# The values as bytes: strings (type 1) with their terminating NUL counted
+# (stored as UTF-16, so twice the characters and the NUL).
+value() { "$KIV_WINE_RUN" "$doubles/regvalue.exe" 'Software\Netscape\Netscape Navigator\Viewers' "$1" | tr -d '\r'; }
+hexof() { printf '%s\0' "$1" | od -An -tx1 | tr -d ' \n'; }
+check "register: TYPE1 as bytes" "type=1 size=29 bytes=$(hexof "$type") stored=58" "$(value TYPE1)"
+check "register: the command as bytes" "type=1 size=21 bytes=$(hexof '"C:\orlin\orlin.exe"') stored=42" "$(value "$type")"
 check "register again: exits 0" 0 "$(register 'D:\other dir\')"
 check "register again: same slot" "$type" "$(slot TYPE1)"
 check "register again: no second slot" "(none)" "$(slot TYPE3)"
@@ -54,4 +60,18 @@ unreg "$viewers"
 check "create Viewers: exits 0" 0 "$(register 'C:\orlin\')"
 check "create Viewers: TYPE0" "$type" "$(slot TYPE0)"
 check "create Viewers: command" '"C:\orlin\orlin.exe"' "$(slot "$type")"
+# A launcher path with a character beyond ASCII (code page 1252) keeps its bytes.
+check "register a path in the ANSI code page: exits 0" 0 "$(register $'C:\\Orlin \xe9t\xe9')"
+check "the command keeps the path's bytes" "type=1 size=25 bytes=$(hexof $'"C:\\Orlin \xe9t\xe9\\orlin.exe"') stored=50" \
+  "$(value "$type")"
+
+# An empty targetDir, run from C:\ : refused, nothing registered and no
+# orlin.cfg in the root of the drive.
+unreg "$viewers"
+wreg add "$nav" /f
+drive_c=$KIV_WINE_PREFIX/drive_c
+check "empty targetDir: exits 1" 1 "$(cd "$drive_c" && register '')"
+check "empty targetDir: nothing registered" "(none) (none)" "$(slot TYPE0) $(slot "$type")"
+check "empty targetDir: no orlin.cfg in the root" no "$([ -e "$drive_c/orlin.cfg" ] && echo yes || echo no)"
+rm -f "$drive_c/orlin.cfg"
 finish

@@ -13,15 +13,23 @@
 #include <string>
 
 #include "dravik.h"
+#include "dravikmsg.h"
 #include "languages.h"
 #include "peres.h"
 
 namespace {
 
 int usage() {
-  std::fputs("usage: dravik_strings <exe> list | <exe> <lang-hex> table | <exe> <lang-hex> message <id>[=<n>]...\n",
+  std::fputs("usage: dravik_strings <exe> list | <exe> <lang-hex> table | <exe> <lang-hex> message <id>[=<n>]... |"
+             " expected <lang-hex>\n",
              stderr);
   return 2;
+}
+
+std::string escaped(const char* text) {
+  std::string out;
+  for (; *text; ++text) out += *text == '\n' ? std::string("\\n") : std::string(1, *text);
+  return out;
 }
 
 }  // namespace
@@ -29,6 +37,17 @@ int usage() {
 int main(int argc, char** argv) {
   using namespace dravik::test;
   if (argc < 3) return usage();
+  if (std::string(argv[1]) == "expected" && argc == 3) {
+    const auto id = static_cast<std::uint16_t>(std::strtoul(argv[2], nullptr, 16));
+    for (const Language& l : kLanguages) {
+      if (l.id != id) continue;
+      std::printf("%u=%s\n%u=%s\n", IDS_DRAVIK_CAPTION, escaped(l.caption).c_str(), IDS_DRAVIK_WARN_TRAILER,
+                  escaped(l.continueQuestion).c_str());
+      return 0;
+    }
+    std::fprintf(stderr, "dravik_strings: no language %s in the list\n", argv[2]);
+    return 1;
+  }
   try {
     const PeImage image = readPeImage(argv[1]);
     const std::string mode = argv[2];

@@ -100,6 +100,16 @@ TEST_F(DravikExe, EnglishTextsAreExact) {
   EXPECT_EQ(image_.strings[kEnglishUs], englishTexts());
 }
 
+// Each table is its language's own: two tables swapped (also two of one code
+// page) show in their caption and their question.
+TEST_F(DravikExe, EachTableIsItsLanguage) {
+  for (const Language& l : kLanguages) {
+    SCOPED_TRACE(l.name);
+    EXPECT_EQ(image_.strings[l.id][IDS_DRAVIK_CAPTION], l.caption);
+    EXPECT_EQ(image_.strings[l.id][IDS_DRAVIK_WARN_TRAILER], l.continueQuestion);
+  }
+}
+
 TEST_F(DravikExe, TranslationsKeepPlaceholderNameAndLines) {
   for (const Language& l : kLanguages) {
     for (const auto& [id, english] : englishTexts()) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Dravik.exe's message boxes under a display (xvfb-run): the warning (Windows
-# 95) and the error (an ia64 processor) are found, their caption, text,
+# 95) and the error (an ia64 processor) are found, their caption, text, icon,
 # buttons and default button compared with the string tables in English,
 # German and Japanese, and answered.
 here=$(cd "$(dirname "$0")" && pwd)
@@ -36,15 +36,15 @@ box() {
     fail "$kitname: text"
     diff "$work/want.text" "$work/$kitname.box.text" >&2 || true
   fi
-  expect_eq "$kitname: buttons" "$info" "$(tr -d '\r' <"$work/$kitname.box.info" 2>/dev/null)"
+  expect_eq "$kitname: buttons, default and icon" "$info" "$(tr -d '\r' <"$work/$kitname.box.info" 2>/dev/null)"
 }
 
 warning_info="buttons=yes,no
 default=no
-icon=yes"
+icon=warning"
 error_info="buttons=ok
 default=ok
-icon=yes"
+icon=error"
 
 set_version win95
 box warn-en en_US.UTF-8 0409 no "$warning_info" 2019 2017 2021

@@ -10,6 +10,8 @@ fake_setup=$KIV_WINDOWS_BUILD_DIR/tests/windows/installwrapper/setup.exe
 exitcode_exe=$KIV_WINDOWS_BUILD_DIR/tests/windows/exitcode.exe
 boxdriver_exe=$KIV_WINDOWS_BUILD_DIR/tests/windows/installwrapper/dravik_boxdriver.exe
 loadstrings_exe=$KIV_WINDOWS_BUILD_DIR/tests/windows/installwrapper/dravik_loadstrings.exe
+inheritor_exe=$KIV_WINDOWS_BUILD_DIR/tests/windows/installwrapper/dravik_inheritor.exe
+kernelstub_dll=$KIV_WINDOWS_BUILD_DIR/tests/windows/installwrapper/DVKSTB32.dll
 
 appdefaults='HKCU\Software\Wine\AppDefaults\Dravik.exe'
 cpu_key='HKLM\HARDWARE\DESCRIPTION\System\CentralProcessor\0'
@@ -73,12 +75,19 @@ set_cpu() {
 
 # dravik <kit> <args...>: runs <kit>\Dravik.exe <args> from $work and sets
 # $status to its full exit code. The stand-in setup appends what it saw to
-# $work/<kit>.log; FAKESETUP_EXIT and FAKESETUP_WAIT pass through.
+# $work/<kit>.log; FAKESETUP_EXIT and FAKESETUP_WAIT pass through. It runs
+# under exitcode.exe, or the driver named by DRAVIK_DRIVER (same output).
+# It returns as soon as Dravik has ended, not when setup has: the output goes
+# to a file, not through a pipe that setup (which Wine gives the Unix
+# descriptors of its parent) would hold open. So what setup has recorded when
+# this returns is what it had done before Dravik ended.
 dravik() {
   local kitname=$1
   shift
   local out
-  out=$(cd "$work" && FAKESETUP_LOG="$wwork\\$kitname.log" wine "$exitcode_exe" "$wwork\\$kitname\\Dravik.exe" "$@" | tr -d '\r') || true
+  (cd "$work" && FAKESETUP_LOG="$wwork\\$kitname.log" wine "${DRAVIK_DRIVER:-$exitcode_exe}" "$wwork\\$kitname\\Dravik.exe" "$@" \
+     >"$work/$kitname.exit" 2>&1 </dev/null) || true
+  out=$(tr -d '\r' <"$work/$kitname.exit")
   status=$(sed -n 's/^exit=\(-\{0,1\}[0-9]*\) .*/\1/p' <<<"$out")
   [ -n "$status" ] || fail "no exit status from: $out"
 }

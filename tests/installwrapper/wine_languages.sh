@@ -3,7 +3,8 @@
 # languages (chosen through LC_ALL): the table of that language, converted
 # to that language's ANSI code page. A regional variant without a table of
 # its own (Austrian German, Mexican Spanish, European Portuguese) gets its
-# language's table.
+# language's table. That the table is that language's own is checked against
+# the caption and the question the test's list expects of the language.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine_common.sh"
 unset DISPLAY WAYLAND_DISPLAY
@@ -27,6 +28,13 @@ while read -r id locale codepage; do
   else
     fail "$locale: LoadStringA differs from table $id"
     diff "$work/want.txt" "$work/got-utf8.txt" | head -6 >&2 || true
+  fi
+  "$DRAVIK_STRINGS" expected "$id" >"$work/known.txt"
+  if [ -s "$work/known.txt" ] && grep -qxF -f "$work/known.txt" "$work/got-utf8.txt" &&
+     [ "$(grep -cxF -f "$work/known.txt" "$work/got-utf8.txt")" = 2 ]; then
+    pass "$locale: the table is in its language"
+  else
+    fail "$locale: the table is not the one of its language"
   fi
 done <<<"$languages"
 

@@ -7,11 +7,13 @@ unset DISPLAY WAYLAND_DISPLAY
 
 # All checks pass (Wine's default version, an x86 processor, administrator):
 # no box, setup starts at once with the whole command line, from the same
-# directory, and the wrapper waits for it. Setup's own code is not passed on.
+# directory, and the wrapper waits for it: setup writes its record only after
+# 2.5 s, so the record is there when the wrapper has ended only if the
+# wrapper waited. Setup's own code is not passed on.
 kit plain
 FAKESETUP_EXIT=7 FAKESETUP_WAIT=2500 dravik plain /qn "two words" -x
 expect_eq "all checks pass: exit status" 0 "$status"
-expect_eq "setup saw the wrapper's command line and directory" \
+expect_eq "setup had ended when the wrapper ended, and saw its command line and directory" \
   "cmdline=$wwork\\plain\\Dravik.exe /qn \"two words\" -x
 cwd=$wwork" "$(setup_log plain)"
 
@@ -26,10 +28,21 @@ kit still
 FAKESETUP_EXIT=259 dravik still /s
 expect_eq "setup exiting with 259: wrapper ends with 0" 0 "$status"
 
-# No setup.exe beside the wrapper.
+# No setup.exe beside the wrapper: one in the current directory is not taken.
 kit missing nosetup
+cp "$fake_setup" "$work/setup.exe"
 dravik missing -s
-expect_eq "setup missing: exit status" 1 "$status"
+rm "$work/setup.exe"
+expect_eq "setup missing beside the wrapper, present in the current directory: exit status" 1 "$status"
+expect_eq "setup of the current directory not started" "" "$(setup_log missing)"
+
+# Setup inherits none of the wrapper's handles. (The probe itself: setup
+# started by the inheriting driver directly does inherit.)
+kit heirs
+DRAVIK_DRIVER=$inheritor_exe dravik heirs -s
+expect_eq "setup inherits no handle of the wrapper" "inherited=no" "$(setup_log heirs | grep '^inherited=')"
+(cd "$work" && FAKESETUP_LOG="$wwork\\probe.log" wine "$inheritor_exe" "$wwork\\heirs\\setup.exe" >/dev/null 2>&1) || true
+expect_eq "the probe tells an inherited handle" "inherited=yes" "$(setup_log probe | grep '^inherited=')"
 
 # A hard failure (an ia64 processor) ends with -3 and starts nothing.
 kit hard

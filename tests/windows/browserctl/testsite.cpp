@@ -77,6 +77,10 @@ STDMETHODIMP PropertyBag::QueryInterface(REFIID iid, void** out) {
 
 STDMETHODIMP PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
   if (!name || !value) return E_POINTER;
+  if (value->vt == VT_BSTR && value->bstrVal) {
+    ++uninitialisedReads;
+    value->bstrVal = nullptr;
+  }
   const auto it = values.find(name);
   if (it == values.end()) return E_INVALIDARG;
   VariantClear(value);

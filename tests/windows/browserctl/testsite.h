@@ -74,6 +74,10 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSiteWindowless {
 class PropertyBag final : public IPropertyBag {
  public:
   std::map<std::wstring, std::wstring> values;
+  // Reads asked for a BSTR in a VARIANT whose string was not cleared: the
+  // bag would have to free a pointer it cannot trust. The bag counts them
+  // and drops the pointer instead.
+  int uninitialisedReads = 0;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }

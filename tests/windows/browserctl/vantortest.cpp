@@ -7,10 +7,16 @@
 //   create             creates the registered control by CLSID and ProgIDs and
 //                      uses it through IDispatch by name
 //   typelib            reads the registered type library back
+//   apartment          uses the registered control from the multithreaded
+//                      apartment (through COM's proxies)
 //   activate <exe>     activation with <exe> registered as the JNLP program
-//                      (needs VantorProbe.dll registered)
+//                      (needs Vantor.dll registered and the stand-in
+//                      urlmon.dll beside this program, loaded with the DLL
+//                      override urlmon=n)
 //   dbgbox <exe>       the "Launch Command line" box, found, read and closed
-//                      (needs a display and VantorProbe.dll registered)
+//                      (needs a display, and what activate needs)
+//   atl <exe>          hosted in Wine's ATL container (atl.dll), activated
+//                      by it (needs a display, and what activate needs)
 // Prints one line per failed check; exits 0 when all checks pass, else 1.
 #include "testsite.h"
 #include "vantor_h.h"
@@ -260,14 +266,57 @@ void checkStreams(IUnknown* unk, IClassFactory* factory) {
   check(v.str() == L"http://h/\x00e9t\x00e9.jnlp", "storage round trip of app");
 }
 
-void checkPropertyBag(IUnknown* unk) {
+// Points module m's imports from `dll` that lead to `from` at `to`; false
+// when it has none.
+bool redirectImport(HMODULE m, const char* dll, void* from, void* to) {
+  auto* base = reinterpret_cast<BYTE*>(m);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (!from || !dir.VirtualAddress) return false;
+  bool found = false;
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       d->Name; ++d) {
+    if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0) continue;
+    for (auto* t = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); t->u1.Function; ++t) {
+      if (reinterpret_cast<void*>(t->u1.Function) != from) continue;
+      DWORD old = 0;
+      VirtualProtect(&t->u1.Function, sizeof t->u1.Function, PAGE_READWRITE, &old);
+      t->u1.Function = reinterpret_cast<ULONG_PTR>(to);
+      VirtualProtect(&t->u1.Function, sizeof t->u1.Function, old, &old);
+      found = true;
+    }
+  }
+  return found;
+}
+
+// VariantInit as its contract has it: the type becomes VT_EMPTY, nothing
+// else is promised. (Wine's clears the whole VARIANT; older Windows leaves
+// the rest as it was.) Here the rest holds a pointer no one may free.
+void WINAPI contractVariantInit(VARIANTARG* v) {
+  v->vt = VT_EMPTY;
+  v->bstrVal = reinterpret_cast<BSTR>(static_cast<ULONG_PTR>(0xDEAD0010));
+}
+
+void checkPropertyBag(IUnknown* unk, HMODULE server) {
   Ptr<IPersistPropertyBag> pb;
   checkHr(unk->QueryInterface(IID_IPersistPropertyBag, pb.out()), S_OK, "IPersistPropertyBag");
   PropertyBag bag;
   bag.values[L"app"] = L"http://h/a b.jnlp";
   bag.values[L"back"] = L"false";
   bag.values[L"other"] = L"ignored";
+  // dbg is missing from the bag: its read fails, and nothing of it may be
+  // freed
+  auto* const wineInit = reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("oleaut32.dll"), "VariantInit"));
+  auto* const ownInit = reinterpret_cast<void*>(contractVariantInit);
+  const bool redirected = redirectImport(server, "oleaut32.dll", wineInit, ownInit);
+  check(redirected, "the server's VariantInit import is found");
   checkHr(pb->Load(&bag, nullptr), S_OK, "property bag load");
+  if (redirected) redirectImport(server, "oleaut32.dll", ownInit, wineInit);
+  check(bag.uninitialisedReads == 0,
+        "every property is read into a cleared VARIANT (" +
+            std::to_string(bag.uninitialisedReads) + " were not)");
   Ptr<IisInstalled> c;
   unk->QueryInterface(IID_IisInstalled, c.out());
   Text v;
@@ -411,7 +460,7 @@ int server(const char* dll) {
   getClass(CLSID_isInstalled, IID_IUnknown, factory2.out());
   check(factory.p && static_cast<IUnknown*>(factory.p) == factory2.p, "one class factory");
   if (!factory.p) return 1;
-  checkHr(canUnload(), S_OK, "a class factory alone does not keep the DLL");
+  checkHr(canUnload(), S_FALSE, "a held class factory keeps the DLL");
 
   Ptr<IUnknown> agg;
   checkHr(factory->CreateInstance(factory2.p, IID_IUnknown, agg.out()), CLASS_E_NOAGGREGATION,
@@ -426,7 +475,7 @@ int server(const char* dll) {
   checkProperties(c.p);
   checkInterfaces(unk.p);
   checkSafety(unk.p);
-  checkPropertyBag(unk.p);
+  checkPropertyBag(unk.p, lib);
   checkStreams(unk.p, factory.p);
 
   // without a client site there is nothing to activate in
@@ -438,13 +487,18 @@ int server(const char* dll) {
   c.reset();
   ole.reset();
   unk.reset();
-  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the last object");
-  factory->LockServer(TRUE);
-  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a server lock");
-  factory->LockServer(FALSE);
-  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the lock");
-  factory.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow after the last object, the factory held");
   factory2.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with one of two factory references left");
+  factory->LockServer(TRUE);
+  factory.reset();
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow with a server lock");
+  getClass(CLSID_isInstalled, IID_IClassFactory, factory.out());
+  if (!factory.p) return 1;
+  factory->LockServer(FALSE);
+  checkHr(canUnload(), S_FALSE, "DllCanUnloadNow after the lock, the factory held");
+  factory.reset();
+  checkHr(canUnload(), S_OK, "DllCanUnloadNow after the last factory reference");
   return 0;
 }
 
@@ -474,7 +528,33 @@ std::wstring dispatchGet(IDispatch* d, DISPID id) {
   return s;
 }
 
+// COM's own unloading: a class factory held by a client keeps the DLL
+// loaded through CoFreeUnusedLibraries; once it is released the DLL goes.
+void checkUnloading() {
+  Ptr<IClassFactory> factory;
+  checkHr(CoGetClassObject(CLSID_isInstalled, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                           factory.out()),
+          S_OK, "CoGetClassObject");
+  if (!factory.p) return;
+  CoFreeUnusedLibraries();
+  const bool kept = GetModuleHandleA("Vantor.dll") != nullptr;
+  check(kept, "CoFreeUnusedLibraries keeps the DLL while its class factory is held");
+  if (!kept) {
+    factory.p = nullptr;  // its code is gone: neither call nor release it
+    return;
+  }
+  Ptr<IUnknown> unk;
+  checkHr(factory->CreateInstance(nullptr, IID_IUnknown, unk.out()), S_OK,
+          "CreateInstance after CoFreeUnusedLibraries");
+  unk.reset();
+  factory.reset();
+  CoFreeUnusedLibraries();
+  check(GetModuleHandleA("Vantor.dll") == nullptr,
+        "CoFreeUnusedLibraries unloads the DLL once nothing holds it");
+}
+
 int create() {
+  checkUnloading();
   Ptr<IisInstalled> byClsid;
   checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
                            byClsid.out()),
@@ -623,42 +703,104 @@ int typelib() {
 
 const char kJnlpKey[] = "JNLPFile\\Shell\\Open\\Command";
 
+// What the stand-in urlmon.dll recorded of the control's navigation back.
 struct ProbeState {
   LONG calls = 0;
   IUnknown* last = nullptr;
+  IOleClientSite* site = nullptr;
+  DWORD thread = 0;
 };
 
+using StandInFn = void(WINAPI*)(LONG*, IUnknown**, IOleClientSite**, DWORD*);
+
+StandInFn standIn() {
+  HMODULE m = GetModuleHandleA("urlmon.dll");
+  return m ? reinterpret_cast<StandInFn>(reinterpret_cast<void*>(GetProcAddress(m, "StandInGoBack")))
+           : nullptr;
+}
+
 ProbeState probe() {
-  using ProbeFn = void(__stdcall*)(LONG*, IUnknown**);
   ProbeState s;
-  HMODULE m = GetModuleHandleA("VantorProbe.dll");
-  auto fn = m ? reinterpret_cast<ProbeFn>(reinterpret_cast<void*>(GetProcAddress(m, "VantorProbeGoBack")))
-              : nullptr;
-  if (fn) fn(&s.calls, &s.last);
+  if (const StandInFn fn = standIn()) fn(&s.calls, &s.last, &s.site, &s.thread);
   return s;
+}
+
+// The registry keys the server opened with RegOpenKeyExA and has not closed:
+// its imports of RegOpenKeyExA and RegCloseKey lead here.
+std::vector<HKEY> g_openKeys;
+using RegOpenFn = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+using RegCloseFn = LONG(WINAPI*)(HKEY);
+RegOpenFn g_regOpen = nullptr;
+RegCloseFn g_regClose = nullptr;
+
+LONG WINAPI countedRegOpen(HKEY root, LPCSTR path, DWORD options, REGSAM access, PHKEY out) {
+  const LONG rc = g_regOpen(root, path, options, access, out);
+  if (rc == ERROR_SUCCESS && out) g_openKeys.push_back(*out);
+  return rc;
+}
+
+LONG WINAPI countedRegClose(HKEY key) {
+  const auto it = std::find(g_openKeys.begin(), g_openKeys.end(), key);
+  if (it != g_openKeys.end()) g_openKeys.erase(it);
+  return g_regClose(key);
+}
+
+bool countRegistryKeys(HMODULE server) {
+  HMODULE advapi = GetModuleHandleA("advapi32.dll");
+  g_regOpen = reinterpret_cast<RegOpenFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegOpenKeyExA")));
+  g_regClose = reinterpret_cast<RegCloseFn>(reinterpret_cast<void*>(GetProcAddress(advapi, "RegCloseKey")));
+  return g_regOpen && g_regClose &&
+         redirectImport(server, "advapi32.dll", reinterpret_cast<void*>(g_regOpen),
+                        reinterpret_cast<void*>(countedRegOpen)) &&
+         redirectImport(server, "advapi32.dll", reinterpret_cast<void*>(g_regClose),
+                        reinterpret_cast<void*>(countedRegClose));
 }
 
 // Counts the processes started from here: the container runs in a job that
 // its children join.
+// An inheritable event whose handle value the fake launcher is told: it
+// sets the event only when it holds the handle.
 class Launches {
  public:
   Launches() {
     job_ = CreateJobObjectA(nullptr, nullptr);
     joined_ = job_ && AssignProcessToJobObject(job_, GetCurrentProcess());
     done_ = CreateEventA(nullptr, FALSE, FALSE, "VantorFakeLauncherDone");
+    go_ = CreateEventA(nullptr, TRUE, FALSE, "VantorFakeLauncherGo");
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    inherit_ = CreateEventA(&inheritable, TRUE, FALSE, nullptr);
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     log_ = std::string(dir) + "vantor-fake-" + std::to_string(GetCurrentProcessId()) + ".log";
     SetEnvironmentVariableA("VANTOR_FAKE_LOG", log_.c_str());
+    SetEnvironmentVariableA(
+        "VANTOR_FAKE_INHERIT",
+        std::to_string(reinterpret_cast<ULONG_PTR>(inherit_)).c_str());
   }
   Launches(const Launches&) = delete;
   Launches& operator=(const Launches&) = delete;
   ~Launches() {
+    SetEnvironmentVariableA("VANTOR_FAKE_INHERIT", nullptr);
     DeleteFileA(log_.c_str());
-    if (done_) CloseHandle(done_);
-    if (job_) CloseHandle(job_);
+    for (HANDLE h : {done_, go_, inherit_, job_})
+      if (h) CloseHandle(h);
   }
-  bool ready() const { return joined_ && done_; }
+  bool ready() const { return joined_ && done_ && go_ && inherit_; }
+  // Whether a launcher held the container's inheritable handle (and resets it).
+  bool handleInherited() {
+    const bool set = WaitForSingleObject(inherit_, 0) == WAIT_OBJECT_0;
+    ResetEvent(inherit_);
+    return set;
+  }
+  // Whether the launcher has reported (without waiting; consumes the report).
+  bool reportedAlready() { return WaitForSingleObject(done_, 0) == WAIT_OBJECT_0; }
+  // Lets a held launcher go on (VANTOR_FAKE_HOLD), or holds the next ones.
+  void release(bool go) {
+    if (go)
+      SetEvent(go_);
+    else
+      ResetEvent(go_);
+  }
   // Processes ever started in the job, the container itself not counted.
   DWORD started() const {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
@@ -686,6 +828,8 @@ class Launches {
  private:
   HANDLE job_ = nullptr;
   HANDLE done_ = nullptr;
+  HANDLE go_ = nullptr;
+  HANDLE inherit_ = nullptr;
   bool joined_ = false;
   std::string log_;
 };
@@ -709,6 +853,10 @@ struct Outcome {
   DWORD launched = 0;
   bool wentBack = false;
   bool backWithOwnUnknown = false;
+  bool backFromSite = false;     // the IUnknown led to the container's site
+  bool backOnPageThread = false;
+  bool inherited = false;        // the launcher held a handle of the container
+  std::size_t keysOpen = 0;      // registry keys the activation left open
   int argc = 0;
   std::string line;
 };
@@ -731,15 +879,20 @@ Outcome activate(Launches& launches, TestSite& site, const Props& p, LONG verb =
   if (before) before(ole.p);
   const ProbeState was = probe();
   const DWORD startedBefore = launches.started();
+  g_openKeys.clear();
   RECT pos{0, 0, 1, 1};
   o.hr = ole->DoVerb(verb, nullptr, &site, 0, nullptr, &pos);
+  o.keysOpen = g_openKeys.size();
   o.launched = launches.started() - startedBefore;
   const ProbeState now = probe();
   Ptr<IUnknown> self;
   c->QueryInterface(IID_IUnknown, self.out());
   o.wentBack = now.calls > was.calls;
   o.backWithOwnUnknown = o.wentBack && now.last == self.p;
+  o.backFromSite = o.wentBack && now.site == static_cast<IOleClientSite*>(&site);
+  o.backOnPageThread = o.wentBack && now.thread == GetCurrentThreadId();
   if (o.launched) launches.report(o.argc, o.line);
+  o.inherited = launches.handleInherited();
   ole->Close(OLECLOSE_NOSAVE);
   ole->SetClientSite(nullptr);
   return o;
@@ -753,8 +906,10 @@ int activation(const std::string& fake) {
   if (!launches.ready()) return 1;
   Ptr<IUnknown> first;
   CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, first.out());
-  check(GetModuleHandleA("VantorProbe.dll") != nullptr, "the test build of the server is registered");
-  if (!first.p || !GetModuleHandleA("VantorProbe.dll")) return 1;
+  HMODULE server = GetModuleHandleA("Vantor.dll");
+  check(first.p && server, "the product server is registered");
+  if (!first.p || !server) return 1;
+  check(countRegistryKeys(server), "the server's registry imports are counted");
 
   setRegistered(quoted(fake) + " \"%1\"");
   TestSite site;
@@ -764,8 +919,41 @@ int activation(const std::string& fake) {
     check(o.launched == 1, "one program started");
     check(o.line == quoted(fake) + " http://host/app.jnlp", "command line: " + o.line);
     check(o.argc == 2, "the launcher gets the address as one argument");
-    check(o.wentBack && o.backWithOwnUnknown, "back with the control's own IUnknown");
+    check(!o.inherited, "the launcher inherits no handle of the browser");
+    check(o.keysOpen == 0, "the activation leaves no registry key open");
+    check(standIn() != nullptr, "the stand-in urlmon.dll is loaded in place of Wine's");
+    check(o.wentBack && o.backWithOwnUnknown, "HlinkGoBack gets the control's own IUnknown");
+    check(o.backFromSite, "HlinkGoBack finds the container's client site from it");
+    check(o.backOnPageThread, "HlinkGoBack is called on the page's thread");
     check(site.activations == 1 && site.deactivations == 1, "activated in place and deactivated at close");
+  }
+  {
+    // The control does not wait for the launcher: DoVerb returns while the
+    // launcher is held, then the launcher is let go.
+    launches.release(false);
+    Ptr<IOleObject> ole;
+    CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, ole.out());
+    Ptr<IisInstalled> c;
+    if (ole.p) ole->QueryInterface(IID_IisInstalled, c.out());
+    if (c.p) {
+      Text app(L"held");
+      c->put_app(app.b);
+      ole->SetClientSite(&site);
+      SetEnvironmentVariableA("VANTOR_FAKE_HOLD", "1");
+      RECT pos{0, 0, 1, 1};
+      const DWORD before = launches.started();
+      ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, nullptr, &pos);
+      SetEnvironmentVariableA("VANTOR_FAKE_HOLD", nullptr);
+      const bool started = launches.started() - before == 1;
+      const bool waited = launches.reportedAlready();
+      launches.release(true);
+      int argc = 0;
+      std::string line;
+      check(started && !waited && launches.report(argc, line),
+            "the activation returns while the launcher still runs");
+      ole->Close(OLECLOSE_NOSAVE);
+      ole->SetClientSite(nullptr);
+    }
   }
   {
     const Outcome o = activate(launches, site, {});
@@ -934,16 +1122,214 @@ int dbgbox(const std::string& fake) {
   return 0;
 }
 
+// ---- atl <exe>: hosted in Wine's ATL control container ------------------------
+
+using AxWinInitFn = BOOL(WINAPI*)();
+using AxCreateControlFn = HRESULT(WINAPI*)(LPCOLESTR, HWND, IStream*, IUnknown**);
+using AxGetControlFn = HRESULT(WINAPI*)(HWND, IUnknown**);
+
+// The stored form of a control whose app is `app`, in a stream at its start.
+bool savedControl(const wchar_t* app, Ptr<IStream>& stream) {
+  Ptr<IisInstalled> c;
+  CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled, c.out());
+  Ptr<IPersistStreamInit> ps;
+  if (!c.p || FAILED(c->QueryInterface(IID_IPersistStreamInit, ps.out()))) return false;
+  Text value(app);
+  c->put_app(value.b);
+  CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+  if (!stream.p || FAILED(ps->Save(stream.p, TRUE))) return false;
+  LARGE_INTEGER zero{};
+  return SUCCEEDED(stream->Seek(zero, STREAM_SEEK_SET, nullptr));
+}
+
+int atl(const std::string& fake) {
+  Launches launches;
+  check(launches.ready(), "a job and an event for counting launches");
+  HMODULE atlDll = LoadLibraryA("atl.dll");
+  auto init = atlDll ? reinterpret_cast<AxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atlDll, "AtlAxWinInit"))) : nullptr;
+  auto createControl = atlDll ? reinterpret_cast<AxCreateControlFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(atlDll, "AtlAxCreateControl")))
+                              : nullptr;
+  auto getControl = atlDll ? reinterpret_cast<AxGetControlFn>(reinterpret_cast<void*>(
+                                 GetProcAddress(atlDll, "AtlAxGetControl")))
+                           : nullptr;
+  check(init && createControl && getControl && init(), "Wine's atl.dll and its container window");
+  if (!init || !createControl || !getControl || !launches.ready()) return 1;
+  setRegistered(quoted(fake) + " \"%1\"");
+
+  // 1. AtlAxCreateControl with the stored form of a control whose app is set:
+  //    the container loads it, activates the control in place, the program
+  //    starts and the browser is sent back through the container's site.
+  {
+    Ptr<IStream> stream;
+    check(savedControl(L"http://h/atl.jnlp", stream), "a stored control for the container");
+    HWND host = CreateWindowExA(0, "STATIC", "Vantor in ATL", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    const ProbeState was = probe();
+    const DWORD before = launches.started();
+    Ptr<IUnknown> container;
+    checkHr(createControl(L"Vantor.isInstalled", host, stream.p, container.put()), S_OK,
+            "AtlAxCreateControl by ProgID");
+    const DWORD launched = launches.started() - before;
+    const ProbeState now = probe();
+    // the control is the one that went back (Wine's AtlAxGetControl knows
+    // only its own window class)
+    Ptr<IUnknown> control;
+    if (now.last) now.last->QueryInterface(IID_IUnknown, control.out());
+    Ptr<IisInstalled> c;
+    if (control.p) control->QueryInterface(IID_IisInstalled, c.out());
+    check(c.p != nullptr, "the container holds an isInstalled control");
+    Text v;
+    if (c.p) c->get_app(v.put());
+    check(v.str() == L"http://h/atl.jnlp", "the container loaded the stored properties");
+    int argc = 0;
+    std::string line;
+    check(launched == 1 && launches.report(argc, line) && line == quoted(fake) + " http://h/atl.jnlp",
+          "activated by the container: the program started with app (" + line + ")");
+    check(now.calls == was.calls + 1 && control.p && now.last == control.p,
+          "activated by the container: HlinkGoBack with the control's IUnknown");
+    Ptr<IOleClientSite> site;
+    if (container.p) container->QueryInterface(IID_IOleClientSite, site.out());
+    check(site.p && now.site == site.p, "HlinkGoBack finds the container's own client site");
+    c.reset();
+    site.reset();
+    control.reset();
+    container.reset();
+    DestroyWindow(host);
+  }
+  // 2. The container window class with the ProgID as its text, as a dialog
+  //    or a host program makes it: app absent, nothing starts, but back.
+  {
+    const ProbeState was = probe();
+    const DWORD before = launches.started();
+    HWND ax = CreateWindowExA(0, "AtlAxWin", "Vantor.isInstalled.2", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              0, 0, 200, 100, nullptr, nullptr, atlDll, nullptr);
+    check(ax != nullptr, "an AtlAxWin window for Vantor.isInstalled.2");
+    Ptr<IUnknown> control;
+    if (ax) getControl(ax, control.put());
+    Ptr<IisInstalled> c;
+    if (control.p) control->QueryInterface(IID_IisInstalled, c.out());
+    check(c.p != nullptr, "the AtlAxWin window holds the control");
+    check(launches.started() == before, "AtlAxWin, app absent: nothing started");
+    check(probe().calls == was.calls + 1, "AtlAxWin, app absent: still back");
+    c.reset();
+    control.reset();
+    if (ax) DestroyWindow(ax);
+  }
+  // The container released everything: COM can unload the server.
+  CoFreeUnusedLibraries();
+  check(GetModuleHandleA("Vantor.dll") == nullptr, "the container released the controls");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "JNLPFile");
+  return 0;
+}
+
+// ---- apartment: a client in the multithreaded apartment --------------------
+
+// Pumps this (single-threaded) apartment's messages until `thread` ends, so
+// that calls from other apartments are served; false after 60 s.
+bool serveUntilEnded(HANDLE thread) {
+  const DWORD until = GetTickCount() + 60000;
+  for (;;) {
+    const DWORD left = until - GetTickCount();
+    if (static_cast<LONG>(left) <= 0) return false;
+    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_ALLINPUT);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return false;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  }
+}
+
+const wchar_t kCrossText[] = L"http://h/\x00e9\x4e2d\xd83d\xde00 x.jnlp";
+
+// Whether `p` is a proxy: only a proxy answers IClientSecurity.
+bool isProxy(IUnknown* p) {
+  Ptr<IUnknown> security;
+  return SUCCEEDED(p->QueryInterface(IID_IClientSecurity, security.out()));
+}
+
+// The other apartment's side: the control handed over by the page's
+// apartment, and one it creates itself, which COM makes in the page's
+// apartment too (the class is apartment-threaded).
+DWORD WINAPI mtaClient(void* arg) {
+  auto* stream = static_cast<IStream*>(arg);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  {
+    Ptr<IisInstalled> c;
+    checkHr(CoGetInterfaceAndReleaseStream(stream, IID_IisInstalled, c.out()), S_OK,
+            "the control reaches the other apartment");
+    if (c.p) {
+      check(isProxy(c.p), "the other apartment calls through a proxy");
+      Text app(kCrossText), v;
+      checkHr(c->put_app(app.b), S_OK, "put_app from the other apartment");
+      checkHr(c->get_app(v.put()), S_OK, "get_app from the other apartment");
+      check(v.str() == kCrossText, "a non-ASCII text crosses the apartments both ways");
+      const std::wstring longText(20000, L'w');
+      Text dbg(longText.c_str());
+      c->put_dbg(dbg.b);
+      c->get_dbg(v.put());
+      check(v.str() == longText, "a text of 20000 characters crosses the apartments");
+      Ptr<IDispatch> d;
+      checkHr(c->QueryInterface(IID_IDispatch, d.out()), S_OK, "IDispatch from the other apartment");
+      if (d.p) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(L"back");
+        checkHr(d->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK, "GetIDsOfNames through the proxy");
+        checkHr(dispatchPut(d.p, id, L"false"), S_OK, "Invoke put through the proxy");
+        check(dispatchGet(d.p, id) == L"false", "Invoke get through the proxy");
+      }
+    }
+  }
+  {
+    Ptr<IisInstalled> own;
+    checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
+                             own.out()),
+            S_OK, "CoCreateInstance from the multithreaded apartment");
+    if (own.p) {
+      check(isProxy(own.p), "the control is made in a single-threaded apartment");
+      Text back(L"FALSE"), v;
+      own->put_back(back.b);
+      own->get_back(v.put());
+      check(v.str() == L"FALSE", "properties of a control made for the other apartment");
+    }
+  }
+  CoUninitialize();
+  return 0;
+}
+
+int apartment() {
+  Ptr<IisInstalled> c;
+  checkHr(CoCreateInstance(CLSID_isInstalled, nullptr, CLSCTX_INPROC_SERVER, IID_IisInstalled,
+                           c.out()),
+          S_OK, "CoCreateInstance in the page's apartment");
+  if (!c.p) return 1;
+  IStream* stream = nullptr;
+  checkHr(CoMarshalInterThreadInterfaceInStream(IID_IisInstalled, c.p, &stream), S_OK,
+          "the control is marshalled (its interface is registered)");
+  if (!stream) return 1;
+  HANDLE thread = CreateThread(nullptr, 0, mtaClient, stream, 0, nullptr);
+  check(serveUntilEnded(thread), "the other apartment's calls are served");
+  CloseHandle(thread);
+  Text v;
+  c->get_app(v.put());
+  check(v.str() == kCrossText, "the calls of the other apartment reached the control");
+  c->get_back(v.put());
+  check(v.str() == L"false", "the IDispatch calls of the other apartment reached the control");
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::printf("usage: vantortest regdump|server <dll>|create|typelib|activate <exe>|dbgbox <exe>\n");
+    std::printf(
+        "usage: vantortest regdump|server <dll>|create|typelib|apartment|"
+        "activate <exe>|dbgbox <exe>|atl <exe>\n");
     return 2;
   }
   const std::string mode = argv[1];
   if (mode == "regdump") return regdump();
-  if ((mode == "server" || mode == "activate" || mode == "dbgbox") && argc < 3) {
+  if ((mode == "server" || mode == "activate" || mode == "dbgbox" || mode == "atl") && argc < 3) {
     std::printf("vantortest: %s needs an argument\n", mode.c_str());
     return 2;
   }
@@ -955,10 +1341,14 @@ int main(int argc, char** argv) {
     rc = create();
   else if (mode == "typelib")
     rc = typelib();
+  else if (mode == "apartment")
+    rc = apartment();
   else if (mode == "activate")
     rc = activation(argv[2]);
   else if (mode == "dbgbox")
     rc = dbgbox(argv[2]);
+  else if (mode == "atl")
+    rc = atl(argv[2]);
   else
     std::printf("vantortest: unknown mode %s\n", mode.c_str());
   CoUninitialize();

@@ -4,7 +4,7 @@
 //   <out-prefix>.caption  the caption
 //   <out-prefix>.text     the text
 //   <out-prefix>.info     "buttons=<visible buttons>", "default=<button>",
-//                         "icon=<yes|no>", one line each
+//                         "icon=<warning|error|other|none>", one line each
 // Exits 0 when it answered a box, 3 when none appeared within a minute, 2 on
 // bad arguments.
 #include <windows.h>
@@ -47,6 +47,34 @@ bool writeFile(const std::string& name, const std::string& content) {
   std::fwrite(content.data(), 1, content.size(), f);
   std::fclose(f);
   return true;
+}
+
+// The kind of the icon a box shows, told by its colours as they are on the
+// screen (icon handles belong to the box's process and cannot be read from
+// here): the warning sign is yellow, the error sign red.
+std::string iconKind(HWND icon) {
+  if (!icon || !IsWindowVisible(icon)) return "none";
+  RECT r{};
+  GetWindowRect(icon, &r);
+  HDC dc = GetDC(nullptr);  // the screen: what the box's process drew
+  if (!dc) return "other";
+  int red = 0, yellow = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      if (c == CLR_INVALID) continue;
+      const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+      if (R > 160 && G < 110 && B < 110) ++red;
+      if (R > 160 && G > 140 && B < 110) ++yellow;
+    }
+  }
+  ReleaseDC(nullptr, dc);
+  std::fprintf(stderr, "boxdriver: icon %ldx%ld, red %d, yellow %d\n", r.right - r.left, r.bottom - r.top, red,
+               yellow);
+  const int enough = 40;
+  if (red >= enough && red > 2 * yellow) return "error";
+  if (yellow >= enough && yellow > 2 * red) return "warning";
+  return "other";
 }
 
 const char* buttonName(int id) {
@@ -101,12 +129,8 @@ int main(int argc, char** argv) {
   }
   info += def;
   // The icon sits in the static control 0x440 of the box's template, hidden
-  // when the box has none. (Which icon it shows cannot be read from another
-  // process: icon handles are the box process's own.)
-  HWND icon = GetDlgItem(box, 0x440);
-  info += "\nicon=";
-  info += icon && IsWindowVisible(icon) ? "yes" : "no";
-  info += "\n";
+  // when the box has none.
+  info += "\nicon=" + iconKind(GetDlgItem(box, 0x440)) + "\n";
 
   const bool ok = writeFile(prefix + ".caption", utf8(windowText(box))) &&
                   writeFile(prefix + ".text", utf8(windowText(GetDlgItem(box, 0xFFFF)))) &&
