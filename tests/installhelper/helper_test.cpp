@@ -114,7 +114,9 @@ TEST_F(Helper, RegisterLauncher) {
 }
 
 TEST_F(Helper, EmptyDirectoriesAreRefused) {
-  // An empty directory would put the files into the root of the current drive.
+  // An empty directory would put the files into the root of the current drive
+  // (here: files named so in the current directory, left by no earlier run).
+  for (const char* name : {"\\foo.ini", "\\orlin.cfg"}) std::filesystem::remove(name);
   os.addRuntime("1.3.1", "C:\\jre131");
   os.ini["i.ini"] = {{"jrePath", "C:\\jre"}, {"jreVersion", "1.3.1"}, {"installJRE", "1"}};
   EXPECT_EQ(run({"4", "i.ini"}), 1);
