@@ -69,16 +69,13 @@ class HandleTable {
     return record;
   }
 
-  // Calls f(record) for every live record; f runs outside the table's lock.
-  template <class F>
-  void forEach(F&& f) const {
+  // Every live record at this moment.
+  std::vector<std::shared_ptr<T>> records() const {
     std::vector<std::shared_ptr<T>> live;
-    {
-      std::lock_guard lock(mutex_);
-      for (const Slot& s : slots_)
-        if (s.record) live.push_back(s.record);
-    }
-    for (const std::shared_ptr<T>& record : live) f(*record);
+    std::lock_guard lock(mutex_);
+    for (const Slot& s : slots_)
+      if (s.record) live.push_back(s.record);
+    return live;
   }
 
   std::size_t size() const {

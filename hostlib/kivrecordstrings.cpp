@@ -104,79 +104,70 @@ bool splitMethod(JNIEnv* env, jclass& cls, jmethodID& split) {
 
 namespace {
 
-// array, grown to hold at least `size` elements: a new global reference when
-// it had to grow (the old one is let go). False when the VM has no memory.
+// array, grown to hold at least `size` elements: a new array when it had to
+// grow (the old one is let go). False when the VM has no memory.
 template <class A, class New>
-bool ensureArray(JNIEnv* env, A& array, jsize& capacity, jsize size, New newArray) {
+bool ensureArray(JNIEnv* env, GlobalRef& array, jsize& capacity, jsize size, New newArray) {
   if (array && capacity >= size) return true;
   jsize want = std::max(size, capacity > INT_MAX / 2 ? INT_MAX : capacity * 2);
   LocalRef<A> local(env, (env->*newArray)(want));
   if (!local) return false;
-  auto global = static_cast<A>(env->NewGlobalRef(local.get()));
+  GlobalRef global = GlobalRef::strong(env, local.get());
   if (!global) return false;
-  if (array) env->DeleteGlobalRef(array);
-  array = global;
+  array = std::move(global);
   capacity = want;
   return true;
 }
 
 }  // namespace
 
-bool RecordStrings::make(JNIEnv* env, std::string_view text, std::uint64_t offset, std::vector<jint> ends) {
-  clear(env);
+GlobalRef makeRecordStrings(JNIEnv* env, RunArrays& arrays, std::string_view text, const std::vector<jint>& ends) {
   jclass cls;
   jmethodID split;
-  if (ends.empty() || !splitMethod(env, cls, split)) return false;
+  if (ends.empty() || !splitMethod(env, cls, split)) return {};
   auto size = static_cast<jsize>(ends.back());
   auto count = static_cast<jsize>(ends.size());
-  if (ensureArray(env, textArray_, textCapacity_, size, &JNIEnv::NewByteArray) &&
-      ensureArray(env, endArray_, endCapacity_, count, &JNIEnv::NewIntArray)) {
-    env->SetByteArrayRegion(textArray_, 0, size, reinterpret_cast<const jbyte*>(text.data()));
-    env->SetIntArrayRegion(endArray_, 0, count, ends.data());
-    LocalRef<jobject> strings(env, env->CallStaticObjectMethod(cls, split, textArray_, endArray_, count));
-    if (strings && !env->ExceptionCheck()) strings_ = static_cast<jobjectArray>(env->NewGlobalRef(strings.get()));
+  GlobalRef strings;
+  if (ensureArray<jbyteArray>(env, arrays.text, arrays.textCapacity, size, &JNIEnv::NewByteArray) &&
+      ensureArray<jintArray>(env, arrays.ends, arrays.endCapacity, count, &JNIEnv::NewIntArray)) {
+    auto textArray = static_cast<jbyteArray>(arrays.text.get());
+    auto endArray = static_cast<jintArray>(arrays.ends.get());
+    env->SetByteArrayRegion(textArray, 0, size, reinterpret_cast<const jbyte*>(text.data()));
+    env->SetIntArrayRegion(endArray, 0, count, ends.data());
+    LocalRef<jobject> made(env, env->CallStaticObjectMethod(cls, split, textArray, endArray, count));
+    if (made && !env->ExceptionCheck()) strings = GlobalRef::strong(env, made.get());
   }
   if (env->ExceptionCheck()) env->ExceptionClear();  // out of memory: the records take the other path
-  if (!strings_) return false;
-  ends_ = std::move(ends);
-  start_ = offset;
-  next_ = 0;
-  return true;
+  return strings;
 }
 
-std::size_t RecordStrings::nextLength(std::uint64_t offset) const {
-  if (!strings_) return 0;
+void RunIndex::start(std::uint64_t offset, std::vector<jint> ends, std::size_t taken) {
+  ends_ = std::move(ends);
+  start_ = offset;
+  next_ = taken;
+  if (next_ >= ends_.size()) clear();
+}
+
+std::size_t RunIndex::nextLength(std::uint64_t offset) const {
+  if (ends_.empty()) return 0;
   std::size_t begin = next_ == 0 ? 0 : static_cast<std::size_t>(ends_[next_ - 1]);
   return offset == start_ + begin ? static_cast<std::size_t>(ends_[next_]) - begin : 0;
 }
 
-jstring RecordStrings::take(JNIEnv* env, std::uint64_t offset, std::size_t consumed) {
-  if (!strings_) return nullptr;
+long RunIndex::take(std::uint64_t offset, std::size_t consumed) {
   std::size_t expected = nextLength(offset);
   if (expected == 0 || consumed != expected) {
-    clear(env);  // read otherwise meanwhile (another maximum, a byte read)
-    return nullptr;
+    clear();  // read otherwise meanwhile (another maximum, a byte read)
+    return -1;
   }
-  auto string = static_cast<jstring>(env->GetObjectArrayElement(strings_, static_cast<jsize>(next_)));
-  if (++next_ == ends_.size()) clear(env);
-  return string;
+  auto index = static_cast<long>(next_);
+  if (++next_ == ends_.size()) clear();
+  return index;
 }
 
-void RecordStrings::clear(JNIEnv* env) {
-  if (strings_) env->DeleteGlobalRef(strings_);
-  strings_ = nullptr;
+void RunIndex::clear() {
   ends_.clear();
   next_ = 0;
-}
-
-void RecordStrings::release(JNIEnv* env) {
-  clear(env);
-  if (textArray_) env->DeleteGlobalRef(textArray_);
-  if (endArray_) env->DeleteGlobalRef(endArray_);
-  textArray_ = nullptr;
-  endArray_ = nullptr;
-  textCapacity_ = endCapacity_ = 0;
-  std::vector<jint>().swap(ends_);
 }
 
 }  // namespace kiv::utils

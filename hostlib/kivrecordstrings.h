@@ -9,7 +9,13 @@
 // made this way: for them the String is exactly the one NewStringUTF makes.
 // Everything else, and every VM that cannot take the class, keeps the
 // NewStringUTF path.
+//
+// The Strings are made and handed out outside the stream's lock: the stream
+// keeps only where the run's records lie (RunIndex, under its lock) and a
+// shared hold on the Strings.
 #pragma once
+
+#include "kivglobalref.h"
 
 #include <jni.h>
 
@@ -26,45 +32,40 @@ namespace kiv::utils {
 // INT_MAX) in all. Empty when the first record does not qualify.
 std::vector<jint> plainRecordEnds(std::string_view text, std::size_t maxChars, std::size_t maxBytes);
 
-// The Strings of one run of records, held for a stream (not thread-safe: the
-// stream's lock covers it). The run starts at a stream offset; records are
-// taken in order.
-class RecordStrings {
+// Where the records of one run lie in a stream: the run starts at a stream
+// offset, and records are taken in order. Plain data: no calls into the VM.
+class RunIndex {
  public:
-  RecordStrings() = default;
-  RecordStrings(const RecordStrings&) = delete;
-  RecordStrings& operator=(const RecordStrings&) = delete;
-
-  // Makes the Strings of the records of text that end at ends (text starts at
-  // stream offset `offset`). False, holding nothing, when the VM cannot make
-  // them (the class cannot be defined, out of memory).
-  bool make(JNIEnv* env, std::string_view text, std::uint64_t offset, std::vector<jint> ends);
-
-  // The String (a local reference) of the record at `offset` that took
-  // `consumed` characters, when it is the next one of the run. Null
-  // otherwise: the run is given up and the caller makes the String itself.
-  jstring take(JNIEnv* env, std::uint64_t offset, std::size_t consumed);
-
+  // A run of records that end at ends (relative to offset), of which the
+  // first `taken` were taken already.
+  void start(std::uint64_t offset, std::vector<jint> ends, std::size_t taken);
   // The length of the run's next record when it starts at `offset`, else 0.
   std::size_t nextLength(std::uint64_t offset) const;
-
-  bool empty() const { return strings_ == nullptr; }
-  // Lets go of the run's Strings.
-  void clear(JNIEnv* env);
-  // And of the arrays kept for the next run (the stream is closed).
-  void release(JNIEnv* env);
+  // The index of the record at `offset` that took `consumed` characters,
+  // when it is the run's next one (it is taken); -1 otherwise, and the run
+  // is given up.
+  long take(std::uint64_t offset, std::size_t consumed);
+  bool empty() const { return ends_.empty(); }
+  void clear();
 
  private:
-  jobjectArray strings_ = nullptr;  // a global reference while a run is held
-  // The arrays that carry a run's text and ends into the VM, kept from run
-  // to run (global references).
-  jbyteArray textArray_ = nullptr;
-  jintArray endArray_ = nullptr;
-  jsize textCapacity_ = 0;
-  jsize endCapacity_ = 0;
   std::vector<jint> ends_;
   std::uint64_t start_ = 0;  // stream offset of the run's first record
   std::size_t next_ = 0;     // index of the next record
 };
+
+// The arrays that carry a run's text and ends into the VM, kept from run to
+// run by a stream (global references).
+struct RunArrays {
+  GlobalRef text;
+  GlobalRef ends;
+  jsize textCapacity = 0;
+  jsize endCapacity = 0;
+};
+
+// The Strings of the records of text that end at ends (a String[]), or an
+// empty reference when the VM cannot make them (the class cannot be
+// defined, out of memory; whatever it throws is cleared).
+GlobalRef makeRecordStrings(JNIEnv* env, RunArrays& arrays, std::string_view text, const std::vector<jint>& ends);
 
 }  // namespace kiv::utils

@@ -6,6 +6,14 @@
 // Each open stream is a record of its own in a handle table, with its own
 // lock and buffers: threads that use different streams share nothing, and
 // a closed or made-up handle finds nothing.
+//
+// A stream's lock is held only while its file and buffers are used, never
+// across a call into the VM, the making of a Java object or a trace line:
+// a record's text is taken out of its String into memory of the calling
+// thread first, and a record read is copied out before its String is made.
+// When the VM ends, a thread inside a call into it stops there for good; it
+// holds no stream, so the last flush at exit finds every stream free
+// (or held for a moment by a thread that is copying or writing).
 #include "kivstreams.h"
 
 #include "com_zov_kiv_host_KivDatasetInputStream.h"
@@ -14,6 +22,7 @@
 #include "com_zov_kiv_host_KivDatasetUtilities.h"
 #include "com_zov_kiv_host_KivDatasetWriter.h"
 #include "kivdssim.h"
+#include "kivglobalref.h"
 #include "kivhandles.h"
 #include "kivjnicall.h"
 #include "kivlinebuffer.h"
@@ -28,7 +37,9 @@
 #include "kivutilsmsg.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -82,115 +93,102 @@ constexpr int kBuffers = 8;  // level 9 and up
 // longer record takes NewStringUTF).
 constexpr std::size_t kAheadBytes = 64 * 1024;
 
+// How long the last flush at exit waits, in all, for streams that other
+// threads hold and for pipes that nobody reads.
+constexpr int kExitWaitMs = 2000;
+
 struct DataStream {
-  platform::SpinMutex lock;  // held for one call; nearly always free
-  std::FILE* file = nullptr;  // null once closed
-  LineBuffer input;           // record reads
-  RecordStrings ahead;        // readRecordN's Strings made ahead
-  std::string text;           // a record's text as a C string
+  // Set before the handle is given out and never changed, so read without
+  // the lock: the object that opened the stream (a weak reference) and the
+  // ivMaxreclen of its class. Record reads called on that object read the
+  // field without looking it up by name again.
+  GlobalRef opener;
+  jfieldID openerMaxreclen = nullptr;
+
+  // Held only around the file and the buffers below (see the top of this
+  // file).
+  platform::Mutex lock;
+  std::atomic<bool> open{true};  // false once closed (read without the lock)
+  std::FILE* file = nullptr;     // null once closed
+  LineBuffer input;              // record reads
+  RunIndex ahead;                // where the records made ahead lie
+  std::shared_ptr<GlobalRef> aheadStrings;  // their Strings
+  std::unique_ptr<RunArrays> runArrays;     // lent to the thread that makes a run
   // A writer's or an output stream's buffer in front of the file (a stream
   // opened for reading writes through the C library's stream).
   std::unique_ptr<platform::RecordOutput> output;
-  std::vector<char> text8;    // writeRecordN_old's characters, a record's text for the trace
-  std::vector<jbyte> bytes;   // byte reads and writes
-  std::vector<jchar> chars;   // character arrays
-  // The class of the object that opened the stream (a global reference)
-  // and its ivMaxreclen: record reads on objects of that class read the
-  // field without looking it up by name again. When that field is the one
-  // the reader class itself declares, it is the field of every object whose
-  // readRecordN can run, and no object needs checking.
-  jclass ownerClass = nullptr;
-  jfieldID maxreclenId = nullptr;
-  bool maxreclenOfReader = false;
 
-  void releaseBuffers() {
-    input.release();
-    std::string().swap(text);
-    output.reset();
-    std::vector<char>().swap(text8);
-    std::vector<jbyte>().swap(bytes);
-    std::vector<jchar>().swap(chars);
-  }
   ~DataStream() {
     if (file) std::fclose(file);
   }
 };
 
-void flushStreamsAtExit();
+void finishAtExit();
 
+// Never destroyed: threads may still call in while the process's exit
+// destroys static objects.
 HandleTable<DataStream>& streams() {
-  static HandleTable<DataStream> table;
-  // Registered after the table was made, so run before it goes.
-  static const bool flushedAtExit = platform::kRecordOutputFlushAtExit && std::atexit(flushStreamsAtExit) == 0;
-  (void)flushedAtExit;
-  return table;
+  alignas(HandleTable<DataStream>) static unsigned char storage[sizeof(HandleTable<DataStream>)];
+  static HandleTable<DataStream>* table = ::new (storage) HandleTable<DataStream>;
+  static const bool finishedAtExit = platform::kRecordOutputFlushAtExit && std::atexit(finishAtExit) == 0;
+  (void)finishedAtExit;
+  return *table;
 }
 
-// The stream a thread called last, kept by that thread: the next call on
-// the same handle (record after record) skips the table and its lock. A
-// stream found this way is the handle's own for as long as it is open: a
-// stream leaves the table only after it was closed under its own lock, and
-// a handle value is given out again only after that. A closed stream kept
-// here is dropped, and the handle looked up again: its value may name a
-// newer stream by now.
+// Memory of the calling thread for one call: a record's bytes or text, and
+// characters of an array.
+struct CallScratch {
+  std::vector<char> bytes;
+  std::vector<char> oldRecord;  // writeRecordN_old's text
+  std::vector<jchar> chars;
+};
+// Beyond this, a thread lets go of its scratch memory after the call.
+constexpr std::size_t kLargestScratch = 1024 * 1024;
+
+// What a thread keeps between calls: the stream it called last (the next
+// call on the same handle, record after record, skips the table and its
+// lock) and its scratch memory. A stream found this way is the handle's own
+// for as long as it is open: a stream leaves the table only after it was
+// closed, and a handle value is given out again only after that. A closed
+// stream kept here is dropped, and the handle looked up again: its value may
+// name a newer stream by now.
 // (A closed stream kept here has let go of its buffers; the thread lets go
 // of it at its next call or when it ends. The VM never unloads the library
 // while its threads run, which thread-local cleanup needs.)
-struct LastStream {
+struct ThreadCalls {
   int handle = 0;
   std::shared_ptr<DataStream> stream;
+  std::unique_ptr<CallScratch> scratch;
 };
-KIV_FAST_THREAD_LOCAL LastStream lastStream;
+KIV_FAST_THREAD_LOCAL ThreadCalls threadCalls;
 
-// The open stream of a handle, locked for this call; stream is null (and
-// the failure traced) when the handle is not open.
-class StreamCall {
- public:
-  explicit StreamCall(int handle) {
-    LastStream& last = lastStream;
-    bool kept = handle != 0 && last.handle == handle && last.stream;
-    if (!kept) lookUp(last, handle);
-    if (!lockOpen(last) && kept) {
-      lookUp(last, handle);  // the kept stream was closed: the value may name a newer one
-      lockOpen(last);
-    }
-    if (!stream_) traceLineL(kResults, umsg::kNotOpen, static_cast<unsigned>(handle));
+CallScratch& scratch() {
+  std::unique_ptr<CallScratch>& s = threadCalls.scratch;
+  if (!s) s = std::make_unique<CallScratch>();
+  return *s;
+}
+
+// Lets go of scratch memory that a very long record made grow.
+void trimScratch() {
+  std::unique_ptr<CallScratch>& s = threadCalls.scratch;
+  if (s && (s->bytes.capacity() > kLargestScratch || s->oldRecord.capacity() > kLargestScratch ||
+            s->chars.capacity() > kLargestScratch / sizeof(jchar)))
+    s.reset();
+}
+
+void traceNotOpen(int handle) { traceLineL(kResults, umsg::kNotOpen, static_cast<unsigned>(handle)); }
+
+// The open stream of a handle, found without locking it (kept alive by
+// threadCalls until the thread's next call); null, traced, when the handle
+// is not open. It may be closed by another thread before the caller locks it.
+DataStream* findStream(int handle) {
+  ThreadCalls& t = threadCalls;
+  if (handle == 0 || t.handle != handle || !t.stream || !t.stream->open.load(std::memory_order_acquire)) {
+    t.stream = streams().get(handle);
+    t.handle = t.stream ? handle : 0;
   }
-  DataStream* operator->() const { return stream_; }
-  DataStream& operator*() const { return *stream_; }
-  explicit operator bool() const { return stream_ != nullptr; }
-
- private:
-  static void lookUp(LastStream& last, int handle) {
-    last.stream = streams().get(handle);
-    last.handle = last.stream ? handle : 0;
-  }
-  // Locks the kept stream when it is open; else lets go of it.
-  bool lockOpen(LastStream& last) {
-    DataStream* stream = last.stream.get();
-    if (!stream) return false;
-    lock_ = std::unique_lock(stream->lock);
-    if (stream->file) {
-      stream_ = stream;
-      return true;
-    }
-    lock_ = {};
-    last.stream.reset();
-    last.handle = 0;
-    return false;
-  }
-
-  DataStream* stream_ = nullptr;  // kept alive by lastStream, which no one else touches
-  std::unique_lock<platform::SpinMutex> lock_;
-};
-
-// The ivMaxreclen that the reader class declares, or null. Called from the
-// reader's own native method, FindClass asks that class's loader.
-jfieldID readerFieldId(JNIEnv* env, const char* readerClass) {
-  LocalRef<jclass> reader(env, env->FindClass(readerClass));
-  jfieldID id = reader ? env->GetFieldID(reader.get(), umsg::kFieldMaxreclen, umsg::kSigInt) : nullptr;
-  if (env->ExceptionCheck()) env->ExceptionClear();
-  return id;
+  if (!t.stream) traceNotOpen(handle);
+  return t.stream.get();
 }
 
 // The file behind a data-set name: the file of an allocated DD ("DD:" +
@@ -204,11 +202,9 @@ int fileNameFor(const char* name, std::string& file) {
   return checkFileName(file, name);
 }
 
-// readerClass: the class whose record reads take ivMaxreclen (the reader's
-// openN), else null.
-int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode,
-               const char* readerClass) {
+int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode) {
   traceLineL(kSteps, "%s", umsg::kOpenBegin);
+  deleteRetiredRefs(env);
   LocalRef<jclass> cls = classOf(env, object);
   CString name = GetString(env, nameString);
   std::string file;
@@ -227,28 +223,20 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
     auto stream = std::make_shared<DataStream>();
     stream->file = fp;
     if (hostOpenMode(mode).rfind('w', 0) == 0) stream->output = std::make_unique<platform::RecordOutput>(fp);
+    if (object && cls) {
+      // Looked up quietly: setInteger below reports a missing field.
+      jfieldID id = env->GetFieldID(cls.get(), umsg::kFieldMaxreclen, umsg::kSigInt);
+      if (!id && env->ExceptionCheck()) env->ExceptionClear();
+      if (id) {
+        stream->opener = GlobalRef::weak(env, object);
+        if (stream->opener) stream->openerMaxreclen = id;
+      }
+    }
     handle = streams().add(stream);
     if (handle == 0) err = EMFILE;  // the table is full; the record closes the file
   }
   traceLineL(kOpenClose, handleLine(umsg::kOpenLine), static_cast<unsigned>(handle), mode, file.c_str());
   if (handle != 0) {
-    if (object && cls) {
-      // Looked up quietly: setInteger below reports a missing field.
-      jfieldID id = env->GetFieldID(cls.get(), umsg::kFieldMaxreclen, umsg::kSigInt);
-      if (!id && env->ExceptionCheck()) env->ExceptionClear();
-      bool ofReader = id && readerClass && id == readerFieldId(env, readerClass);
-      jclass global = id ? static_cast<jclass>(env->NewGlobalRef(cls.get())) : nullptr;
-      if (global) {
-        if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
-          std::lock_guard lock(stream->lock);
-          stream->ownerClass = global;
-          stream->maxreclenId = id;
-          stream->maxreclenOfReader = ofReader;
-        } else {
-          env->DeleteGlobalRef(global);  // closed on another thread meanwhile
-        }
-      }
-    }
     setBoolean(env, object, cls.get(), umsg::kFieldDsorgHFS, 1);
     std::error_code ec;
     auto size = std::filesystem::file_size(file, ec);
@@ -263,34 +251,63 @@ int openStream(JNIEnv* env, jobject object, jstring nameString, const char* mode
   return handle;
 }
 
+// What a stream lets go of when it is closed, handed out of the lock.
+struct Leftovers {
+  std::shared_ptr<GlobalRef> aheadStrings;
+  std::unique_ptr<RunArrays> runArrays;
+};
+
+// Closes the stream (under its lock): writes out what its buffer holds
+// (waiting no longer than `deadline` where given), closes the file and
+// lets go of the buffers. The result of fclose, or EOF when the last
+// write failed.
+int closeLocked(DataStream& s, Leftovers& left, const std::chrono::steady_clock::time_point* deadline) {
+  bool flushed = !s.output || (deadline ? s.output->flushBefore(*deadline) : s.output->flush());
+  int rc = std::fclose(s.file);
+  if (!flushed) rc = EOF;
+  s.file = nullptr;
+  s.open.store(false, std::memory_order_release);
+  s.input.release();
+  s.ahead.clear();
+  left.aheadStrings = std::move(s.aheadStrings);
+  left.runArrays = std::move(s.runArrays);
+  s.output.reset();
+  return rc;
+}
+
 void closeStream(JNIEnv* env, int handle) {
   traceLineL(kSteps, "%s", umsg::kCloseBegin);
   int rc = EOF;
+  Leftovers left;
   if (std::shared_ptr<DataStream> stream = streams().get(handle)) {
-    std::lock_guard lock(stream->lock);  // a call on another thread finishes first
-    if (stream->file) {                  // not closed on another thread meanwhile
-      bool flushed = !stream->output || stream->output->flush();
-      rc = std::fclose(stream->file);
-      if (!flushed) rc = EOF;
-      stream->file = nullptr;
-      stream->ahead.release(env);
-      stream->releaseBuffers();  // the closed record may live on a while (see LastStream)
-      if (stream->ownerClass) env->DeleteGlobalRef(stream->ownerClass);
-      stream->ownerClass = nullptr;
-      stream->maxreclenId = nullptr;
-      // Only now may the handle's value come back (see LastStream).
-      streams().remove(handle);
+    bool closed = false;
+    {
+      std::lock_guard lock(stream->lock);  // a call on another thread finishes first
+      if (stream->file) {                  // not closed on another thread meanwhile
+        rc = closeLocked(*stream, left, nullptr);
+        closed = true;
+      }
+    }
+    // Only now may the handle's value come back (see ThreadCalls).
+    if (closed) streams().remove(handle);
+    // This thread is done with it: its references go now, not at its next call.
+    if (threadCalls.stream == stream) {
+      threadCalls.stream.reset();
+      threadCalls.handle = 0;
     }
   }
+  left = {};
+  deleteRetiredRefs(env);
   traceLineL(kOpenClose, handleLine(umsg::kCloseLine), static_cast<unsigned>(handle), rc);
   if (rc != 0) traceLineL(kOpenClose, "%s", umsg::kCloseFailed);
   traceLineL(kSteps, "%s", umsg::kCloseEnd);
 }
 
-// The maximum record length that the object asks for (its ivMaxreclen).
+// The maximum record length that the object asks for: its ivMaxreclen,
+// read through its own class (a subclass may declare a field of its own).
 jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
-  if (object && stream.maxreclenId && (stream.maxreclenOfReader || env->IsInstanceOf(object, stream.ownerClass))) {
-    jint maxreclen = env->GetIntField(object, stream.maxreclenId);
+  if (object && stream.openerMaxreclen && env->IsSameObject(object, stream.opener.get())) {
+    jint maxreclen = env->GetIntField(object, stream.openerMaxreclen);
     KIV_TRACE_AT(kBuffers, umsg::kGetInteger, umsg::kFieldMaxreclen, static_cast<int>(maxreclen),
                  static_cast<unsigned>(maxreclen));
     return maxreclen;
@@ -299,53 +316,146 @@ jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
   return getInteger(env, object, cls.get(), umsg::kFieldMaxreclen);
 }
 
-// The next record of the stream, at most maxreclen characters; false when
-// there is none (end of data, a read error reported). A record whose first
-// byte is NUL is a record all the same: empty as a C string.
-bool readRecord(JNIEnv* env, jobject object, DataStream& stream, int handle, jint maxreclen,
-                LineBuffer::Record& record) {
-  if (maxreclen <= 0) return false;
-  bool grown = false;
+// One record read, as taken out of the stream under its lock. Its bytes
+// are in the thread's scratch: the record's `length` characters, and when
+// it may start a run of Strings made ahead, the records buffered after it
+// (`copied` characters in all).
+struct RecordRead {
+  bool open = false;   // the stream was open
+  bool found = false;  // a record was read
+  bool grown = false;  // the input buffer grew to `capacity`
+  std::size_t capacity = 0;
+  int error = 0;  // errno of a read error
+  std::uint64_t offset = 0;
+  std::size_t consumed = 0;
+  std::size_t length = 0;
+  std::size_t copied = 0;
+  // The record's String, made ahead: the run and the index in it.
+  std::shared_ptr<GlobalRef> strings;
+  long index = -1;
+  bool mayStartRun = false;
+  std::unique_ptr<RunArrays> runArrays;  // lent by the stream for a new run
+  std::shared_ptr<GlobalRef> dropped;    // a run given up, let go of after the lock
+};
+
+// Takes the next record of at most maxreclen characters out of the stream
+// (under its lock); forString: readRecordN's, which may take its String
+// from a run made ahead.
+void takeRecord(DataStream& s, jint maxreclen, bool forString, RecordRead& read) {
+  CallScratch& sc = scratch();
+  std::lock_guard lock(s.lock);
+  if (!s.file) return;
+  read.open = true;
+  if (maxreclen <= 0) return;
+  LineBuffer::Record record;
   LineBuffer::Status status = LineBuffer::Status::kRecord;
   // The next record of a run made ahead is known already; anything else is
   // searched for. (The stream's lock keeps other threads off the file: the
   // C library's own lock is skipped.)
-  std::size_t known = stream.ahead.nextLength(stream.input.offset());
-  if (known == 0 || known > static_cast<std::size_t>(maxreclen) || !stream.input.takeKnown(known, record))
-    status = stream.input.next(stream.file, static_cast<std::size_t>(maxreclen), record, grown);
-  if (grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(stream.input.capacity()));
+  std::size_t known = s.ahead.nextLength(s.input.offset());
+  if (known == 0 || known > static_cast<std::size_t>(maxreclen) || !s.input.takeKnown(known, record))
+    status = s.input.next(s.file, static_cast<std::size_t>(maxreclen), record, read.grown);
+  read.capacity = s.input.capacity();
   if (status == LineBuffer::Status::kError) {
-    LocalRef<jclass> cls = classOf(env, object);
-    reportErrno(env, object, cls.get(), nullptr);
-    std::clearerr(stream.file);
+    read.error = errno;
+    std::clearerr(s.file);
   }
-  if (status != LineBuffer::Status::kRecord) return false;
-  KIV_TRACE_AT(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(record.length));
-  if (traceWanted(kBuffers)) {
-    stream.text.assign(record.data, record.length);
-    traceLineL(kBuffers, umsg::kRecordText, stream.text.c_str());
+  if (status != LineBuffer::Status::kRecord) return;
+  read.found = true;
+  read.offset = record.offset;
+  read.consumed = record.consumed;
+  read.length = record.length;
+  read.copied = record.length;
+  if (forString) {
+    read.index = s.ahead.take(record.offset, record.consumed);
+    if (read.index >= 0) {
+      read.strings = s.aheadStrings;
+      if (s.ahead.empty()) read.dropped = std::move(s.aheadStrings);
+    } else {
+      read.dropped = std::move(s.aheadStrings);
+      // A whole plain line may start a new run with the lines buffered
+      // after it (made after the lock, see recordString).
+      if (record.length == record.consumed && record.data[record.consumed - 1] == '\n' &&
+          record.consumed < kAheadBytes) {
+        read.mayStartRun = true;
+        read.copied = std::min(record.consumed + s.input.pending().size(), kAheadBytes);
+        read.runArrays = std::move(s.runArrays);
+      }
+    }
   }
-  return true;
+  // The bytes, unless the String is there already and no trace shows them.
+  if (!read.strings || traceWanted(kBuffers)) {
+    if (sc.bytes.size() < read.copied + 1) sc.bytes.resize(read.copied + 1);
+    std::memcpy(sc.bytes.data(), record.data, read.copied);  // the pending bytes follow the record
+  }
 }
 
-// The String of a record just read: one made ahead when the record is the
-// next of the run; else, for a whole plain line, a new run of Strings made
-// from it and the lines buffered after it; else one of its own.
-jstring recordString(JNIEnv* env, DataStream& stream, const LineBuffer::Record& record, std::size_t maxChars) {
-  if (jstring made = stream.ahead.take(env, record.offset, record.consumed)) return made;
-  if (record.length == record.consumed && record.data[record.consumed - 1] == '\n') {
-    std::string_view text(record.data, record.consumed + stream.input.pending().size());
+// The trace lines of a record read, and its error reported (after the lock).
+void tracedRead(JNIEnv* env, jobject object, int handle, const RecordRead& read) {
+  if (read.grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(read.capacity));
+  if (read.error != 0) {
+    LocalRef<jclass> cls = classOf(env, object);
+    errno = read.error;
+    reportErrno(env, object, cls.get(), nullptr);
+  }
+  if (!read.found) return;
+  KIV_TRACE_AT(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(read.length));
+  if (traceWanted(kBuffers)) {
+    std::string text(scratch().bytes.data(), read.length);
+    traceLineL(kBuffers, umsg::kRecordText, text.c_str());
+  }
+}
+
+// Hands a new run to the stream (under its lock) when nobody read from it
+// since its first record was taken, and the arrays back.
+void keepRun(DataStream& s, RecordRead& read, std::shared_ptr<GlobalRef> strings, std::vector<jint> ends) {
+  std::lock_guard lock(s.lock);
+  if (!s.file) {
+    read.dropped = std::move(strings);
+    return;
+  }
+  if (s.aheadStrings == nullptr && s.input.offset() == read.offset + read.consumed) {
+    s.ahead.start(read.offset, std::move(ends), 1);
+    if (!s.ahead.empty()) s.aheadStrings = std::move(strings);
+  }
+  read.dropped = std::move(strings);  // when not kept
+  if (!s.runArrays) s.runArrays = std::move(read.runArrays);
+}
+
+// The String of a record just read (after the lock): the one made ahead;
+// else, for a whole plain line, a new run of Strings made from it and the
+// lines buffered after it; else one of its own.
+jstring recordString(JNIEnv* env, DataStream& s, RecordRead& read, std::size_t maxChars) {
+  if (read.strings)
+    return static_cast<jstring>(
+        env->GetObjectArrayElement(static_cast<jobjectArray>(read.strings->get()), static_cast<jsize>(read.index)));
+  CallScratch& sc = scratch();
+  if (read.mayStartRun) {
+    std::string_view text(sc.bytes.data(), read.copied);
     std::vector<jint> ends = plainRecordEnds(text, maxChars, kAheadBytes);
     // A run of one record gains nothing.
-    if (ends.size() > 1 && stream.ahead.make(env, text, record.offset, std::move(ends))) {
-      if (jstring made = stream.ahead.take(env, record.offset, record.consumed)) return made;
+    if (ends.size() > 1) {
+      if (!read.runArrays) read.runArrays = std::make_unique<RunArrays>();
+      if (GlobalRef made = makeRecordStrings(env, *read.runArrays, text, ends)) {
+        auto strings = std::make_shared<GlobalRef>(std::move(made));
+        auto first = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(strings->get()), 0));
+        keepRun(s, read, std::move(strings), std::move(ends));
+        deleteRetiredRefs(env);
+        if (first) return first;
+        if (env->ExceptionCheck()) env->ExceptionClear();
+      }
     }
   }
   // The record's bytes as they are when the VM can take them so, else each
   // read the way that loses none of them.
-  stream.text.assign(record.data, record.length);
-  if (!isModifiedUtf8(stream.text)) stream.text = toModifiedUtf8(stream.text);
-  jstring result = env->NewStringUTF(stream.text.c_str());
+  std::string_view bytes(sc.bytes.data(), read.length);
+  jstring result;
+  if (isModifiedUtf8(bytes)) {
+    sc.bytes[read.length] = '\0';
+    result = env->NewStringUTF(sc.bytes.data());
+  } else {
+    result = env->NewStringUTF(toModifiedUtf8(bytes).c_str());
+  }
   if (!result && env->ExceptionCheck()) env->ExceptionClear();
   return result;
 }
@@ -353,13 +463,18 @@ jstring recordString(JNIEnv* env, DataStream& stream, const LineBuffer::Record& 
 jstring readRecordString(JNIEnv* env, jobject object, int handle) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
   jstring result = nullptr;
-  if (StreamCall stream{handle}) {
-    DataStream& s = *stream;
-    jint maxreclen = maxRecordChars(env, object, s);
-    LineBuffer::Record record;
-    if (readRecord(env, object, s, handle, maxreclen, record))
-      result = recordString(env, s, record, static_cast<std::size_t>(maxreclen));
+  if (DataStream* s = findStream(handle)) {
+    jint maxreclen = maxRecordChars(env, object, *s);
+    RecordRead read;
+    takeRecord(*s, maxreclen, true, read);
+    if (!read.open) {
+      traceNotOpen(handle);
+    } else {
+      tracedRead(env, object, handle, read);
+      if (read.found) result = recordString(env, *s, read, static_cast<std::size_t>(maxreclen));
+    }
   }
+  trimScratch();
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
@@ -367,36 +482,42 @@ jstring readRecordString(JNIEnv* env, jobject object, int handle) {
 jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
   jint result = -1;
-  StreamCall stream{handle};
-  if (stream && buffer) {
-    DataStream& s = *stream;
-    LineBuffer::Record record;
-    if (readRecord(env, object, s, handle, maxRecordChars(env, object, s), record)) {
-      jsize size = env->GetArrayLength(buffer);
-      std::size_t n = std::min(record.length, static_cast<std::size_t>(size));
-      s.chars.assign(static_cast<std::size_t>(size), 0);
-      for (std::size_t i = 0; i < n; ++i) s.chars[i] = mapRecordByte(static_cast<unsigned char>(record.data[i]));
-      env->SetCharArrayRegion(buffer, 0, size, s.chars.data());
-      result = static_cast<jint>(n);
+  DataStream* s = findStream(handle);
+  if (s && buffer) {
+    RecordRead read;
+    takeRecord(*s, maxRecordChars(env, object, *s), false, read);
+    if (!read.open) {
+      traceNotOpen(handle);
+    } else {
+      tracedRead(env, object, handle, read);
+      if (read.found) {
+        CallScratch& sc = scratch();
+        jsize size = env->GetArrayLength(buffer);
+        std::size_t n = std::min(read.length, static_cast<std::size_t>(size));
+        sc.chars.assign(static_cast<std::size_t>(size), 0);
+        for (std::size_t i = 0; i < n; ++i) sc.chars[i] = mapRecordByte(static_cast<unsigned char>(sc.bytes[i]));
+        env->SetCharArrayRegion(buffer, 0, size, sc.chars.data());
+        result = static_cast<jint>(n);
+      }
     }
   }
+  trimScratch();
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
 
-// The end of a record write: the result's lines, and errno reported for -1.
-jint wroteRecord(JNIEnv* env, jobject object, int handle, jint result, const char* text) {
-  if (result < 0) {
-    LocalRef<jclass> cls = classOf(env, object);
-    reportErrno(env, object, cls.get(), nullptr);
-  }
-  KIV_TRACE_AT(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(result));
-  if (text) KIV_TRACE_AT(kDetails, umsg::kRecordText, text);
-  return result;
-}
+// The outcome of a write under the stream's lock.
+struct Written {
+  bool open = false;  // the stream was open
+  jint result = -1;   // the bytes taken, or -1
+  int error = 0;      // errno of a failure
+};
 
-// Writes len bytes of text as one record; len, or -1 (errno set).
+// Writes len bytes of text as one record (under the stream's lock): all of
+// them, or -1 and nothing of them (errno set).
 jint putBytes(DataStream& stream, const char* text, std::size_t len) {
+  if (len == 0) return 0;  // nothing to write is no failure
+  if (len > INT_MAX) len = INT_MAX;  // the count must fit the result; more is not taken
   if (!stream.output) return platform::writeUnlocked(text, len, stream.file) == len ? static_cast<jint>(len) : -1;
   char* room = stream.output->reserve(len);
   if (!room) return -1;
@@ -404,31 +525,54 @@ jint putBytes(DataStream& stream, const char* text, std::size_t len) {
   return stream.output->commit(len) ? static_cast<jint>(len) : -1;
 }
 
+Written writeLocked(DataStream& s, const char* text, std::size_t len) {
+  std::lock_guard lock(s.lock);
+  Written w;
+  if (!s.file) return w;
+  w.open = true;
+  errno = 0;
+  w.result = putBytes(s, text, len);
+  if (w.result < 0) w.error = errno;
+  return w;
+}
+
+// The end of a record write: the result's lines, and errno reported for -1.
+jint wroteRecord(JNIEnv* env, jobject object, int handle, const Written& w, const char* text) {
+  if (w.result < 0) {
+    LocalRef<jclass> cls = classOf(env, object);
+    errno = w.error;
+    reportErrno(env, object, cls.get(), nullptr);
+  }
+  KIV_TRACE_AT(kRecords, umsg::kWriteChars, static_cast<unsigned>(handle), static_cast<int>(w.result));
+  if (text) KIV_TRACE_AT(kDetails, umsg::kRecordText, text);
+  return w.result;
+}
+
 jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
   jint result = -1;
-  if (StreamCall stream{handle}) {
+  if (DataStream* s = findStream(handle)) {
     if (!record) {
       GetString(env, record);  // traces the null String
     } else {
       // The record's modified UTF-8 (as GetStringUTFChars gives it; never a
-      // NUL byte in it) straight into the writer's buffer.
-      const StringText& way = StringText::forProcess(env);
-      long long put;
-      if (stream->output) {
-        put = way.put(env, record, *stream->output, stream->chars);
+      // NUL byte in it), taken before the stream is locked.
+      CallScratch& sc = scratch();
+      long long n = StringText::forProcess(env).text(env, record, sc.bytes, sc.chars);
+      Written w = writeLocked(*s, sc.bytes.data(), static_cast<std::size_t>(std::max(0LL, n)));
+      if (!w.open) {
+        traceNotOpen(handle);
       } else {
-        put = way.text(env, record, stream->text8, stream->chars);
-        if (put > 0) put = putBytes(*stream, stream->text8.data(), static_cast<std::size_t>(put));
-      }
-      if (put > INT_MAX) put = INT_MAX;  // a count of bytes above 2 GiB does not fit the result
-      result = static_cast<jint>(put);
-      if (result != 0) {
-        CString text = traceWanted(kDetails) ? GetString(env, record) : CString();
-        wroteRecord(env, object, handle, result, text.get());
+        result = w.result;
+        if (result != 0) {
+          std::string text;
+          if (traceWanted(kDetails)) text.assign(sc.bytes.data(), static_cast<std::size_t>(n));
+          wroteRecord(env, object, handle, w, text.empty() ? nullptr : text.c_str());
+        }
       }
     }
   }
+  trimScratch();
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
@@ -436,63 +580,101 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
 jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer, jint length) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
   jint result = -1;
-  StreamCall stream{handle};
-  if (stream && buffer) {
+  DataStream* s = findStream(handle);
+  if (s && buffer) {
+    CallScratch& sc = scratch();
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
-    std::vector<char>& out = stream->text8;
+    std::vector<char>& out = sc.oldRecord;
     if (out.size() < static_cast<std::size_t>(n) + 1) {
       out.resize(static_cast<std::size_t>(n) + 1);
       traceLineL(kBuffers, umsg::kOutputBufferLine, static_cast<int>(out.size()));
     }
-    stream->chars.resize(static_cast<std::size_t>(n));
-    if (n > 0) env->GetCharArrayRegion(buffer, 0, n, stream->chars.data());
+    sc.chars.resize(static_cast<std::size_t>(n));
+    if (n > 0) env->GetCharArrayRegion(buffer, 0, n, sc.chars.data());
     std::size_t k = 0;
-    for (jchar c : stream->chars)
+    for (jchar c : sc.chars)
       if (c != 13) out[k++] = static_cast<char>(c & 0xFF);
     out[k] = '\0';
-    result = 0;
+    Written w;
     if (n > 0) {
-      std::size_t len = std::strlen(out.data());
-      errno = 0;
-      result = wroteRecord(env, object, handle, putBytes(*stream, out.data(), len), out.data());
+      w = writeLocked(*s, out.data(), std::strlen(out.data()));
+    } else {
+      std::lock_guard lock(s->lock);
+      w.open = s->file != nullptr;
+      w.result = 0;
+    }
+    if (!w.open) {
+      traceNotOpen(handle);
+    } else {
+      result = n > 0 ? wroteRecord(env, object, handle, w, out.data()) : 0;
     }
   }
+  trimScratch();
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
 
-void traceBytes(const jbyte* bytes, std::size_t n) {
+void traceBytes(const char* bytes, std::size_t n) {
   if (traceLevel() <= kDetails) return;
-  for (std::size_t i = 0; i < n; ++i) traceLineL(kDetails, umsg::kByteValue, static_cast<int>(bytes[i]));
+  for (std::size_t i = 0; i < n; ++i)
+    traceLineL(kDetails, umsg::kByteValue, static_cast<int>(static_cast<signed char>(bytes[i])));
+}
+
+// The outcome of a byte read under the stream's lock: the array's bytes
+// in the thread's scratch.
+struct BytesRead {
+  bool open = false;
+  bool done = false;  // there was something to read
+  std::size_t got = 0;
+  int error = 0;
+};
+
+BytesRead readBytesLocked(DataStream& s, std::size_t n, std::size_t size) {
+  CallScratch& sc = scratch();
+  std::lock_guard lock(s.lock);
+  BytesRead r;
+  if (!s.file) return r;
+  r.open = true;
+  // What record reads buffered comes first.
+  if ((s.input.pending().empty() && std::feof(s.file)) || n == 0) return r;
+  r.done = true;
+  // The whole array comes back: what was read, then zeros.
+  if (sc.bytes.size() < size) sc.bytes.resize(size);
+  char* out = sc.bytes.data();
+  r.got = s.input.take(out, n);
+  if (r.got < n) r.got += std::fread(out + r.got, 1, n - r.got, s.file);
+  std::memset(out + r.got, 0, size - r.got);
+  if (std::ferror(s.file)) {
+    r.error = errno;
+    std::clearerr(s.file);
+  }
+  return r;
 }
 
 jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint length) {
   traceLineL(kSteps, umsg::kReadBytesBegin, static_cast<int>(length));
   jint result = 0;
-  StreamCall stream{handle};
-  if (stream && buffer) {
+  DataStream* s = findStream(handle);
+  if (s && buffer) {
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
-    // What record reads buffered comes first.
-    if ((!stream->input.pending().empty() || !std::feof(stream->file)) && n > 0) {
-      // The whole array comes back: what was read, then zeros.
-      stream->bytes.resize(static_cast<std::size_t>(size));
-      auto* out = reinterpret_cast<char*>(stream->bytes.data());
-      std::size_t got = stream->input.take(out, static_cast<std::size_t>(n));
-      if (got < static_cast<std::size_t>(n)) got += std::fread(out + got, 1, static_cast<std::size_t>(n) - got, stream->file);
-      std::memset(out + got, 0, static_cast<std::size_t>(size) - got);
-      result = static_cast<jint>(got);
-      traceBytes(stream->bytes.data(), got);
-      if (std::ferror(stream->file)) {
+    BytesRead r = readBytesLocked(*s, static_cast<std::size_t>(n), static_cast<std::size_t>(size));
+    if (!r.open) traceNotOpen(handle);
+    if (r.done) {
+      CallScratch& sc = scratch();
+      result = static_cast<jint>(r.got);
+      traceBytes(sc.bytes.data(), r.got);
+      if (r.error != 0) {
         LocalRef<jclass> cls = classOf(env, object);
+        errno = r.error;
         reportErrno(env, object, cls.get(), nullptr);
-        std::clearerr(stream->file);
         result = -1;
       }
-      env->SetByteArrayRegion(buffer, 0, size, stream->bytes.data());
+      env->SetByteArrayRegion(buffer, 0, size, reinterpret_cast<const jbyte*>(sc.bytes.data()));
     }
   }
+  trimScratch();
   traceLineL(kDetails, umsg::kReadBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kReadBytesEnd);
   return result == 0 ? -1 : result;
@@ -501,37 +683,42 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
 jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint length) {
   traceLineL(kSteps, "%s", umsg::kWriteBytesBegin);
   jint result = 0;
-  StreamCall stream{handle};
-  if (!stream || !buffer) {
+  DataStream* s = findStream(handle);
+  if (!s || !buffer) {
     result = -1;
   } else {
+    CallScratch& sc = scratch();
     jsize n = std::max<jsize>(0, std::min<jsize>(length, env->GetArrayLength(buffer)));
-    if (!std::feof(stream->file) && n > 0) {
-      auto count = static_cast<std::size_t>(n);
-      bool ok;
-      if (stream->output) {
-        // Straight into the writer's buffer, after what was written before.
-        char* room = stream->output->reserve(count);
-        ok = room != nullptr;
-        if (ok) {
-          env->GetByteArrayRegion(buffer, 0, n, reinterpret_cast<jbyte*>(room));
-          traceBytes(reinterpret_cast<const jbyte*>(room), count);
-          ok = stream->output->commit(count);
+    auto count = static_cast<std::size_t>(n);
+    if (sc.bytes.size() < count) sc.bytes.resize(count);
+    if (n > 0) env->GetByteArrayRegion(buffer, 0, n, reinterpret_cast<jbyte*>(sc.bytes.data()));
+    Written w;
+    {
+      std::lock_guard lock(s->lock);
+      if (s->file) {
+        w.open = true;
+        w.result = 0;
+        if (!std::feof(s->file) && n > 0) {
+          errno = 0;
+          w.result = putBytes(*s, sc.bytes.data(), count);
+          if (w.result < 0) w.error = errno;
         }
-      } else {
-        stream->bytes.resize(count);
-        env->GetByteArrayRegion(buffer, 0, n, stream->bytes.data());
-        std::size_t put = std::fwrite(stream->bytes.data(), 1, count, stream->file);
-        traceBytes(stream->bytes.data(), put);
-        ok = put == count;
       }
-      result = ok ? n : -1;
-      if (!ok) {
+    }
+    if (!w.open) {
+      traceNotOpen(handle);
+      result = -1;
+    } else {
+      traceBytes(sc.bytes.data(), w.result > 0 ? count : 0);
+      result = w.result;
+      if (result < 0) {
         LocalRef<jclass> cls = classOf(env, object);
+        errno = w.error;
         reportErrno(env, object, cls.get(), nullptr);
       }
     }
   }
+  trimScratch();
   traceLineL(kDetails, umsg::kWriteBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kWriteBytesEnd);
   return result;
@@ -565,36 +752,65 @@ jint memberExists(JNIEnv* env, jstring ddString, jstring memberString) {
   return result;
 }
 
-// Writes out the records that writers never closed still hold; a stream
-// that another thread holds at this moment is skipped, not waited for.
-void flushStreamsAtExit() {
-  streams().forEach([](DataStream& stream) {
-    std::unique_lock lock(stream.lock, std::try_to_lock);
-    if (lock && stream.file && stream.output) stream.output->flush();
-  });
+// The last flush when the process ends: every writer and output stream
+// never closed writes out what it holds and is closed, so that a thread
+// still inside a call can add nothing after it. A stream that is free is
+// done at once; one that another thread holds (copying a record in, or
+// writing a block out) is waited for; so is a pipe that is full. All the
+// waiting together ends kExitWaitMs after the start: a stream still held
+// then (its writer blocked in the kernel, on a pipe that nobody reads) is
+// left as it is, and a full pipe keeps what it could not take.
+void finishAtExit() {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kExitWaitMs);
+  std::vector<std::shared_ptr<DataStream>> pending = streams().records();
+  std::erase_if(pending, [](const std::shared_ptr<DataStream>& s) { return !s->output; });
+  // Round 0: the free streams; 1: the held ones, waited for; 2: the rest,
+  // also pipes, waited for. Only the last round waits for a pipe.
+  for (int round = 0; round < 3 && !pending.empty(); ++round) {
+    std::vector<std::shared_ptr<DataStream>> later;
+    for (std::shared_ptr<DataStream>& s : pending) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      bool locked = round == 0 ? s->lock.try_lock() : s->lock.lockWithin(static_cast<int>(std::max<long long>(0, left)));
+      if (!locked) {
+        later.push_back(std::move(s));
+        continue;
+      }
+      std::unique_lock lock(s->lock, std::adopt_lock);
+      if (!s->file || !s->output) continue;  // closed meanwhile
+      Clock::time_point until = round == 2 ? deadline : Clock::now();
+      if (s->output->flushBefore(until) || round == 2) {
+        Leftovers dropped;  // no call into the VM at exit: references are queued
+        closeLocked(*s, dropped, &until);
+      } else {
+        later.push_back(std::move(s));
+      }
+    }
+    pending = std::move(later);
+  }
 }
 
 }  // namespace
 
-void flushOpenStreams() { flushStreamsAtExit(); }
+void finishStreamsAtExit() { finishAtExit(); }
 
 }  // namespace kiv::utils
 
 using namespace kiv::utils;
 namespace umsg = kiv::umsg;
 
-#define KIV_STREAM_OPEN_CLOSE(Class, mode, readerClass)                                                   \
+#define KIV_STREAM_OPEN_CLOSE(Class, mode)                                                                  \
   JNIEXPORT jint JNICALL Java_com_zov_kiv_host_##Class##_openN(JNIEnv* env, jobject object, jstring name) { \
-    return guarded("openN", 0, [&] { return openStream(env, object, name, mode, readerClass); });        \
+    return guarded("openN", 0, [&] { return openStream(env, object, name, mode); });                     \
   }                                                                                                         \
   JNIEXPORT void JNICALL Java_com_zov_kiv_host_##Class##_closeN(JNIEnv* env, jobject, jint handle) {       \
-    guardedVoid("closeN", [&] { closeStream(env, handle); });                                                    \
+    guardedVoid("closeN", [&] { closeStream(env, handle); });                                               \
   }
 
-KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader, "com/zov/kiv/host/KivDatasetReader")
-KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter, nullptr)
-KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream, nullptr)
-KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream, nullptr)
+KIV_STREAM_OPEN_CLOSE(KivDatasetReader, umsg::kModeReader)
+KIV_STREAM_OPEN_CLOSE(KivDatasetWriter, umsg::kModeWriter)
+KIV_STREAM_OPEN_CLOSE(KivDatasetInputStream, umsg::kModeInputStream)
+KIV_STREAM_OPEN_CLOSE(KivDatasetOutputStream, umsg::kModeOutputStream)
 
 JNIEXPORT jstring JNICALL Java_com_zov_kiv_host_KivDatasetReader_readRecordN(JNIEnv* env, jobject object,
                                                                             jint handle) {

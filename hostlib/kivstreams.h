@@ -18,8 +18,10 @@ int maxRecordLength(long long size);
 // and TAB become a blank; VT, FF and CR a newline; any other byte its value.
 char16_t mapRecordByte(unsigned char byte);
 
-// Writes out what the writers that are still open hold in their buffers,
-// skipping any stream another thread holds (what the library does at exit).
-void flushOpenStreams();
+// What the library does when the process ends: every writer and output
+// stream still open writes out what its buffer holds and is closed. A
+// stream that another thread holds is waited for, as is a pipe that is
+// full, 2 seconds in all at the most.
+void finishStreamsAtExit();
 
 }  // namespace kiv::utils

@@ -224,13 +224,6 @@ const StringText& StringText::forProcess(JNIEnv* env) {
   return way;
 }
 
-long long StringText::putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
-  auto reserve = [&](std::size_t n) { return out.reserve(n); };
-  long long n = standardText(env, s, reserve, scratch, encoders_.utf16 ? encoders_.utf16 : encodeUtf16);
-  if (n > 0 && !out.commit(static_cast<std::size_t>(n))) return -1;
-  return n;
-}
-
 long long StringText::text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const {
   auto reserve = [&](std::size_t n) {
     if (out.size() < n) out.resize(n);
@@ -238,15 +231,6 @@ long long StringText::text(JNIEnv* env, jstring s, std::vector<char>& out, std::
   };
   long long n = value_ ? fieldText(env, s, value_, coder_, encoders_, reserve, scratch) : -2;
   if (n == -2) n = standardText(env, s, reserve, scratch, encoders_.utf16 ? encoders_.utf16 : encodeUtf16);
-  return n;
-}
-
-long long StringText::put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const {
-  if (!value_) return putStandard(env, s, out, scratch);
-  auto reserve = [&](std::size_t n) { return out.reserve(n); };
-  long long n = fieldText(env, s, value_, coder_, encoders_, reserve, scratch);
-  if (n == -2) return putStandard(env, s, out, scratch);
-  if (n > 0 && !out.commit(static_cast<std::size_t>(n))) return -1;
   return n;
 }
 

@@ -1,5 +1,5 @@
 // A record's text taken out of a Java String as the modified UTF-8 that
-// GetStringUTFChars gives, straight into a record writer's buffer.
+// GetStringUTFChars gives, into memory of the calling thread.
 //
 // Two ways, with the same bytes:
 //   - standard JNI: GetStringLength and GetStringRegion into a scratch
@@ -17,8 +17,6 @@
 // on a plain record). KIVWRITEPATH=standard or =fields takes that way
 // instead (the latter only where the check passes), for comparisons.
 #pragma once
-
-#include "kivrecordout.h"
 
 #include <jni.h>
 
@@ -49,16 +47,13 @@ class StringText {
 
   bool usesFields() const { return value_ != nullptr; }
 
-  // Puts the modified UTF-8 of s (not null) into out as one record. The
-  // bytes put (0 for an empty String: nothing is put), or -1 when out could
-  // not write (errno set). scratch is the caller's, kept between calls.
-  long long put(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
-  // The same into the front of out (grown as needed): the bytes made.
+  // The modified UTF-8 of s (not null) into the front of out (grown as
+  // needed): the bytes made (0 for an empty String). scratch is the
+  // caller's, kept between calls.
   long long text(JNIEnv* env, jstring s, std::vector<char>& out, std::vector<jchar>& scratch) const;
 
  private:
   StringText() = default;
-  long long putStandard(JNIEnv* env, jstring s, platform::RecordOutput& out, std::vector<jchar>& scratch) const;
 
   jfieldID value_ = nullptr;
   jfieldID coder_ = nullptr;

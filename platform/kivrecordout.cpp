@@ -1,8 +1,15 @@
 #include "kivrecordout.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kiv::platform {
+
+namespace {
+// A very long record or block of bytes makes the buffer grow; once written
+// out, a buffer beyond this goes back to a block.
+constexpr std::size_t kLargestKeptBuffer = 16 * std::max<std::size_t>(kRecordBlock, 64 * 1024);
+}  // namespace
 
 char* RecordOutput::reserveSlow(std::size_t n) {
   if (used_ > 0 && !flush()) return nullptr;
@@ -10,16 +17,31 @@ char* RecordOutput::reserveSlow(std::size_t n) {
   return buffer_.data();
 }
 
+void RecordOutput::written(std::size_t n) {
+  std::memmove(buffer_.data(), buffer_.data() + n, used_ - n);
+  used_ -= n;
+  failed_ = used_ > 0;
+  if (used_ == 0 && buffer_.size() > kLargestKeptBuffer) std::vector<char>(kRecordBlock).swap(buffer_);
+}
+
 bool RecordOutput::flush() {
   if (used_ == 0) return true;
-  bool ok = writeOut(buffer_.data(), used_);
-  used_ = 0;
-  // A very long record or block of bytes made the buffer grow; beyond 1 MiB
-  // it goes back to a block.
-  if (buffer_.size() > 16 * std::max<std::size_t>(kRecordBlock, 64 * 1024)) {
-    std::vector<char>(kRecordBlock).swap(buffer_);
-  }
-  return ok;
+  written(writeOut(buffer_.data(), used_, nullptr));
+  return !failed_;
+}
+
+bool RecordOutput::flushBefore(std::chrono::steady_clock::time_point deadline) {
+  if (used_ == 0) return true;
+  written(writeOut(buffer_.data(), used_, &deadline));
+  return !failed_;
+}
+
+bool RecordOutput::handOn(std::size_t n) {
+  std::size_t before = used_ - n;  // the bytes of earlier records
+  std::size_t put = writeOut(buffer_.data(), used_, nullptr);
+  if (put < used_ && put <= before) used_ -= n;  // nothing of the record was written: it is not taken
+  written(put);
+  return !failed_ && put >= before + n;
 }
 
 }  // namespace kiv::platform

@@ -4,6 +4,8 @@
 
 namespace kiv::platform {
 
+// A critical section: a waiter spins briefly, then sleeps on the section's
+// event until the holder lets go.
 struct Mutex::Impl {
   CRITICAL_SECTION section;
 };
@@ -12,20 +14,15 @@ Mutex::Mutex() : impl_(std::make_unique<Impl>()) { InitializeCriticalSection(&im
 Mutex::~Mutex() { DeleteCriticalSection(&impl_->section); }
 void Mutex::lock() { EnterCriticalSection(&impl_->section); }
 void Mutex::unlock() { LeaveCriticalSection(&impl_->section); }
-
-void pauseWaiting(unsigned round) {
-  if (round < 64) return;  // the holder is likely about to let go
-  if (round < 128) {
-    SwitchToThread();
-    return;
-  }
-  Sleep(1);
-}
-
-void SpinMutex::lockContended() {
-  for (unsigned round = 0;; ++round) {
-    if (try_lock()) return;
-    pauseWaiting(round);
+bool Mutex::try_lock() { return TryEnterCriticalSection(&impl_->section) != 0; }
+bool Mutex::lockWithin(int milliseconds) {
+  // A critical section has no timed wait: try again each millisecond. Only
+  // the last flush at exit waits this way.
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (try_lock()) return true;
+    if (GetTickCount() - start >= static_cast<DWORD>(milliseconds)) return false;
+    Sleep(1);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "com_zov_kiv_host_KivDatasetWriter.h"
 #include "fakejni.h"
 #include "kivdd.h"
+#include "kivglobalref.h"
 #include "kivlinebuffer.h"
 #include "kivrecordstrings.h"
 #include "kivstreams.h"
@@ -519,9 +520,10 @@ TEST_F(Datasets, ManyThreadsOnOneRequest) {
   EXPECT_EQ(lines, 300);
 }
 
-// What the library writes out at exit: the records of writers never closed,
-// but not those of a stream that another thread holds at that moment (that
-// thread is not waited for).
+// What the library does at exit: the records of writers never closed are
+// written out, also those of a writer whose thread is inside a call into the
+// VM at that moment (it holds no stream then), and the streams are closed:
+// the record that thread was taking is not written afterwards.
 TEST_F(Datasets, OpenWritersAreWrittenOutAtExit) {
   ku::setTraceLevel(0);
   auto* idle = fake_.newObject(classes_.stream);
@@ -531,29 +533,88 @@ TEST_F(Datasets, OpenWritersAreWrittenOutAtExit) {
 
   // Another thread stays inside a record write on a stream of its own.
   std::atomic<bool> inside{false}, release{false};
-  jint busyHandle = 0;
+  jint second = 0;
   std::thread busy([&] {
     kivtest::FakeJni fake;
     HostClasses classes(fake);
     auto* o = fake.newObject(classes.stream);
-    busyHandle = Java_com_zov_kiv_host_KivDatasetWriter_openN(fake.env(), o, fake.string("//'ZZ.BUSY'"));
+    jint busyHandle = Java_com_zov_kiv_host_KivDatasetWriter_openN(fake.env(), o, fake.string("//'ZZ.BUSY'"));
     Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("first\n"));
     fake.duringStringRegion = [&] {
       inside = true;
-      while (!release) std::this_thread::yield();
+      for (int i = 0; i < 20000 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
-    Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("second\n"));
+    second = Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("second\n"));
     fake.duringStringRegion = nullptr;
-    Java_com_zov_kiv_host_KivDatasetWriter_closeN(fake.env(), o, busyHandle);
   });
-  while (!inside) std::this_thread::yield();
+  for (int i = 0; i < 20000 && !inside; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(inside.load());
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "");
-  ku::flushOpenStreams();  // returns although the busy stream is held
+  ku::finishStreamsAtExit();
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");
-  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "") << "a stream in use is left alone";
+  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "first\n") << "a thread inside the VM holds no stream";
   release = true;
   busy.join();
-  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "first\nsecond\n");
-  Java_com_zov_kiv_host_KivDatasetWriter_closeN(env_, idle, h);
+  EXPECT_EQ(second, -1) << "the stream was closed at exit";
+  EXPECT_EQ(kivtest::readFile("ZZ.BUSY__"), "first\n");
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(env_, idle, h, fake_.string("late\n")), -1);
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");
+  ku::deleteRetiredRefs(env_);
+}
+
+// No stream's lock is held while the library calls into the VM, where a
+// thread may stop for good when the VM ends: inside every call that a
+// stream method makes, another thread can use the same stream at once.
+TEST_F(Datasets, NoStreamIsLockedDuringACallIntoTheVm) {
+  write("ZZ.PROBE__", "one\ntwo\nthree\n");
+  auto* reader = fake_.newObject(classes_.stream);
+  auto* writer = fake_.newObject(classes_.stream);
+  jint r = Java_com_zov_kiv_host_KivDatasetReader_openN(env_, reader, fake_.string("//'ZZ.PROBE'"));
+  jint in = Java_com_zov_kiv_host_KivDatasetInputStream_openN(env_, reader, fake_.string("//'ZZ.PROBE'"));
+  jint w = Java_com_zov_kiv_host_KivDatasetWriter_openN(env_, writer, fake_.string("//'ZZ.PROBED'"));
+  ASSERT_TRUE(r && in && w);
+  jint current = 0;
+  int probes = 0;
+  std::atomic<int> blocked{0};
+  std::vector<std::thread> waiting;  // probes that found the stream locked finish after the call
+  fake_.duringCall = [&] {
+    if (current == 0) return;
+    ++probes;
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    jint handle = current;
+    waiting.emplace_back([handle, done] {
+      kivtest::FakeJni other;
+      HostClasses classes(other);
+      Java_com_zov_kiv_host_KivDatasetOutputStream_writeBytesN(other.env(), other.newObject(classes.stream), handle,
+                                                                other.byteArray({}), 0);
+      *done = true;
+    });
+    for (int i = 0; i < 2000 && !*done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!*done) ++blocked;
+  };
+  auto drop = [&](jstring s) {
+    if (s) fake_.deleteLocal(s);
+  };
+  current = r;
+  drop(Java_com_zov_kiv_host_KivDatasetReader_readRecordN(env_, reader, r));
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetReader_readRecordN_1old(env_, reader, r, fake_.charArray({0, 0})), 2);
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetInputStream_readBytesN(env_, reader, r, fake_.byteArray({0, 0}), 2), 2);
+  current = in;
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetInputStream_readBytesN(env_, reader, in, fake_.byteArray({0, 0}), 2), 2);
+  current = w;
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(env_, writer, w, fake_.string("rec\n")), 4);
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN_1old(env_, writer, w, fake_.charArray({'o', 'l', 'd'}), 3),
+            3);
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetOutputStream_writeBytesN(env_, writer, w, fake_.byteArray({'b', '\n'}), 2),
+            2);
+  current = r;  // a write error (the reader's stream takes none) reports errno through the VM
+  EXPECT_EQ(Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(env_, reader, r, fake_.string("x")), -1);
+  EXPECT_NE(fake_.value(reader, "errno").i, 0);
+  current = 0;
+  for (std::thread& t : waiting) t.join();
+  fake_.duringCall = nullptr;
+  EXPECT_GT(probes, 15);
+  EXPECT_EQ(blocked.load(), 0) << "a stream's lock was held during a call into the VM";
+  for (jint h : {r, in, w}) Java_com_zov_kiv_host_KivDatasetReader_closeN(env_, reader, h);
+  EXPECT_EQ(kivtest::readFile("ZZ.PROBED__"), "rec\noldb\n");
 }

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <stdexcept>
 
@@ -216,7 +217,23 @@ jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
   return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
 }
 
+std::atomic<int> weakRefs{0};
+jweak JNICALL NewWeakGlobalRef(JNIEnv* env, jobject o) {
+  FakeJni::of(env).call();
+  if (o) ++weakRefs;
+  return o;
+}
+void JNICALL DeleteWeakGlobalRef(JNIEnv*, jweak o) {
+  if (o) --weakRefs;
+}
+jboolean JNICALL IsSameObject(JNIEnv* env, jobject a, jobject b) {
+  FakeJni::of(env).call();
+  return a == b ? JNI_TRUE : JNI_FALSE;
+}
+
 }  // namespace
+
+int FakeJni::weakRefsHeld() { return weakRefs.load(); }
 
 FakeJni::FakeJni() {
   table_.reserved0 = this;
@@ -254,6 +271,9 @@ FakeJni::FakeJni() {
   table_.SetCharArrayRegion = SetCharArrayRegion;
   table_.GetByteArrayRegion = GetByteArrayRegion;
   table_.SetByteArrayRegion = SetByteArrayRegion;
+  table_.NewWeakGlobalRef = NewWeakGlobalRef;
+  table_.DeleteWeakGlobalRef = DeleteWeakGlobalRef;
+  table_.IsSameObject = IsSameObject;
   env_.functions = &table_;
 }
 
@@ -261,6 +281,11 @@ FakeJni& FakeJni::of(JNIEnv* env) { return *static_cast<FakeJni*>(env->functions
 
 void FakeJni::call() {
   if (exceptionPending) ++callsWithExceptionPending;
+  if (duringCall && !inCall_) {
+    inCall_ = true;
+    duringCall();
+    inCall_ = false;
+  }
 }
 
 FakeClass* FakeJni::defineClass(const std::string& name) {

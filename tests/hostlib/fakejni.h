@@ -106,6 +106,10 @@ class FakeJni {
   bool throwInUtfChars = false;    // GetStringUTFChars throws std::bad_alloc
   bool failNewString = false;      // NewStringUTF returns null (out of memory)
   std::function<void()> duringStringRegion;  // runs inside GetStringRegion (a call that takes long)
+  std::function<void()> duringCall;          // runs inside every JNI call (not inside itself)
+  // Weak global references of every stand-in alive (they may be let go
+  // through another thread's stand-in, as in a VM).
+  static int weakRefsHeld();
 
   // ---- used by the function table ----------------------------------------------
   static FakeJni& of(JNIEnv* env);
@@ -116,6 +120,7 @@ class FakeJni {
   int utfCharsHeld_ = 0;
 
  private:
+  bool inCall_ = false;
   JNINativeInterface_ table_{};
   JNIEnv env_{};
   std::vector<std::unique_ptr<FakeClass>> classes_;
