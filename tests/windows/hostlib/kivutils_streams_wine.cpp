@@ -118,6 +118,12 @@ int main(int argc, char** argv) {
   auto* writer = fake.newObject(streamClass);
   jint h = method<OpenFn>("KivDatasetWriter_openN")(env, writer, fake.string("//'ZZ.WINE(M1)'"));
   check("writer opens with \"wt,recfm=*\"", h != 0, "errno " + std::to_string(fake.value(writer, "errno").i));
+  // Characters that are nothing once carriage returns are dropped write
+  // nothing, and that is no failure (also on a fresh writer).
+  check("writeRecordN_old of a lone CR", method<WriteOldFn>("KivDatasetWriter_writeRecordN_1old")(
+                                             env, writer, h, fake.charArray({13}), 1) == 0);
+  check("writeRecordN_old of a first NUL", method<WriteOldFn>("KivDatasetWriter_writeRecordN_1old")(
+                                               env, writer, h, fake.charArray({0, 'x'}), 2) == 0);
   check("writeRecordN", method<WriteRecordFn>("KivDatasetWriter_writeRecordN")(env, writer, h, fake.string("line1\n")) == 6);
   check("writeRecordN_old", method<WriteOldFn>("KivDatasetWriter_writeRecordN_1old")(
                                 env, writer, h, fake.charArray({'A', 'B', 13, 10}), 4) == 3);

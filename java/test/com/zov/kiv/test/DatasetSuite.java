@@ -205,6 +205,25 @@ public final class DatasetSuite implements KivApplication {
         c.eq("control characters mapped", "  \n", new String(small));
         c.eq("readRecordN_old null array", -1, reader.readRecordN_old(h, null));
         reader.closeN(h);
+
+        // A reader of a subclass that declares its own ivMaxreclen, on a
+        // stream that a plain reader opened, reads with its own maximum.
+        write("ZZ.SUB__", "abcdefgh\nijklmnop\nqrstuvwx\n");
+        h = reader.openN("//'ZZ.SUB'");
+        OwnMaxreclenReader own = new OwnMaxreclenReader();
+        own.ivMaxreclen = 3;
+        c.eq("a subclass's own ivMaxreclen", "abc", own.readRecordN(h));
+        char[] four = new char[4];
+        own.ivMaxreclen = 2;
+        c.eq("a subclass's own ivMaxreclen, char array", 2, own.readRecordN_old(h, four));
+        c.eq("its characters", "de", new String(four, 0, 2));
+        c.eq("the opener's ivMaxreclen after it", "fgh\n", reader.readRecordN(h));
+        reader.closeN(h);
+    }
+
+    /** A reader whose class declares an ivMaxreclen of its own (hiding the reader's). */
+    static final class OwnMaxreclenReader extends KivDatasetReader {
+        public int ivMaxreclen;
     }
 
     /**

@@ -30,7 +30,19 @@ import java.util.Random;
  *   threads - eight threads write records to one writer at once; each record
  *             must be in the file once and whole;
  *   open    - writes records and returns without closeN;
- *   exit    - writes records and ends the VM with System.exit, without closeN.
+ *   exit    - writes records and ends the VM with System.exit, without closeN;
+ *   race-exit, race-return, race-throw - twelve threads write never-closed
+ *             writers and output streams of their own (ZZ.RACE00__ ...) while
+ *             the VM ends: System.exit(0), kiv_main returning (the threads are
+ *             daemons), kiv_main throwing (daemons). Each thread counts the
+ *             calls that returned success in counts.bin, a memory-mapped file
+ *             that outlives the process (one little-endian long a thread);
+ *   fifo-exit - at System.exit(3) one writer is blocked on a FIFO that nobody
+ *             reads (ZZ.FIFO__), another's FIFO is full with records still
+ *             buffered (ZZ.FIFOB__), and a plain writer holds 3000 records
+ *             (ZZ.PLAIN__): the test makes the FIFOs and holds them open;
+ *   errors  - 20000 records to ZZ.ERR__, the result of each call in
+ *             results.txt (the test injects write errors).
  */
 public final class WriterSuite implements KivApplication {
     private final Checks c = new Checks("writer");
@@ -52,6 +64,23 @@ public final class WriterSuite implements KivApplication {
             case "exit":
                 unclosed(2000);
                 System.exit(c.finish());
+                break;
+            case "race-exit":
+                race(false);
+                System.exit(c.finish());
+                break;
+            case "race-return":
+                race(true);
+                break;
+            case "race-throw":
+                race(true);
+                throw new IllegalStateException("kiv_main ends while writers write");
+            case "fifo-exit":
+                fifo();
+                System.exit(3);
+                break;
+            case "errors":
+                errors();
                 break;
             default:
                 throw new IllegalArgumentException(mode);
@@ -178,5 +207,102 @@ public final class WriterSuite implements KivApplication {
         for (int i = 0; i < records; i++) {
             o.writeBytesN(oh, block, block.length);
         }
+    }
+
+    /** Record i of thread t in the race: its text, line end included. */
+    static String raceRecord(int t, long i) {
+        return String.format("t%02d r%07d %s\n", t, i, "x".repeat((int) (i % 53)));
+    }
+
+    private void race(boolean daemons) throws Exception {
+        final int threads = 12;
+        java.nio.MappedByteBuffer counts;
+        try (java.nio.channels.FileChannel f = java.nio.channels.FileChannel.open(Paths.get("counts.bin"),
+                java.nio.file.StandardOpenOption.CREATE, java.nio.file.StandardOpenOption.READ,
+                java.nio.file.StandardOpenOption.WRITE)) {
+            counts = f.map(java.nio.channels.FileChannel.MapMode.READ_WRITE, 0, 8 * threads);
+        }
+        counts.order(java.nio.ByteOrder.LITTLE_ENDIAN);
+        int[] failures = new int[threads];
+        for (int t = 0; t < threads; t++) {
+            final int id = t;
+            Thread th = new Thread(() -> {
+                String name = String.format("//'ZZ.RACE%02d'", id);
+                KivDatasetWriter w = new KivDatasetWriter();
+                KivDatasetOutputStream o = new KivDatasetOutputStream();
+                boolean bytes = id % 2 == 1;
+                int h = bytes ? o.openN(name) : w.openN(name);
+                for (long i = 0; h != 0; i++) {
+                    String s = raceRecord(id, i);
+                    int result = bytes ? o.writeBytesN(h, s.getBytes(StandardCharsets.US_ASCII), s.length())
+                            : w.writeRecordN(h, s);
+                    if (result != s.length()) {
+                        failures[id]++;
+                        break;
+                    }
+                    counts.putLong(8 * id, i + 1);
+                }
+            });
+            th.setDaemon(daemons);
+            th.start();
+        }
+        // Until every thread has written a good many records (a minute at most).
+        long end = System.nanoTime() + 60_000_000_000L;
+        for (int t = 0; t < threads && System.nanoTime() < end; ) {
+            if (counts.getLong(8 * t) >= 5000) {
+                t++;
+            } else {
+                Thread.sleep(1);
+            }
+        }
+        c.eq("race: failed writes", "[0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0]", Arrays.toString(failures));
+    }
+
+    private void fifo() throws Exception {
+        String record = "r".repeat(99) + "\n";
+        java.util.concurrent.atomic.AtomicLong blocked = new java.util.concurrent.atomic.AtomicLong();
+        Thread stuck = new Thread(() -> {
+            KivDatasetWriter w = new KivDatasetWriter();
+            int h = w.openN("//'ZZ.FIFO'");
+            while (h != 0 && w.writeRecordN(h, record) == record.length()) {
+                blocked.incrementAndGet();
+            }
+        });
+        stuck.setDaemon(true);
+        stuck.start();
+        // 655 records fill what the first block writes into the pipe; 20
+        // more stay buffered, and the pipe has no room for them.
+        KivDatasetWriter full = new KivDatasetWriter();
+        int fh = full.openN("//'ZZ.FIFOB'");
+        int written = 0;
+        for (int i = 0; i < 675; i++) {
+            written += full.writeRecordN(fh, record) == record.length() ? 1 : 0;
+        }
+        c.eq("fifo: records taken while the pipe had room", 675, written);
+        KivDatasetWriter plain = new KivDatasetWriter();
+        int ph = plain.openN("//'ZZ.PLAIN'");
+        for (int i = 0; i < 3000; i++) {
+            plain.writeRecordN(ph, "plain " + i + "\n");
+        }
+        // Until the stuck writer makes no progress (a minute at most).
+        long last = -1;
+        for (int i = 0; i < 600 && blocked.get() != last; i++) {
+            last = blocked.get();
+            Thread.sleep(100);
+        }
+        c.finish();
+    }
+
+    private void errors() throws IOException {
+        com.zov.kiv.host.KivHostUtilities.initTraceN("errors.trace", 3);
+        KivDatasetWriter w = new KivDatasetWriter();
+        int h = w.openN("//'ZZ.ERR'");
+        StringBuilder results = new StringBuilder();
+        for (int i = 0; i < 20000; i++) {
+            int r = w.writeRecordN(h, "record " + i + " " + "e".repeat(i % 70) + "\n");
+            results.append(r).append(r < 0 ? " " + w.errno : "").append('\n');
+        }
+        w.closeN(h);
+        Files.write(Paths.get("results.txt"), results.toString().getBytes(StandardCharsets.US_ASCII));
     }
 }
