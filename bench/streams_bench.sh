@@ -40,6 +40,14 @@ bench.goal=$goal"
     JAVA_HOME=$home "$kivjava" bench.properties | grep '^ROW' | sed "s/^ROW\t/ROW\tJDK $version: /"
   done | python3 "$here/median_rows.py"
 done
+# Eight threads on one writer against eight on one BufferedWriter, in three
+# fresh VMs (the median VM counts).
+props "bench.mode=write-shared
+bench.file=lines.txt
+bench.rounds=$rounds"
+for _ in 1 2 3; do
+  "$kivjava" bench.properties | grep '^ROW'
+done | python3 "$here/median_rows.py"
 # 1 GiB of lines, read with a small fixed Java heap so that the heap hides nothing.
 for _ in $(seq 10); do cat lines.txt; done | head -c 1073741824 > big.txt
 rm -f lines.txt out.kiv out.java bin.kiv bin.java

@@ -107,7 +107,7 @@ struct DataStream {
 
   // Held only around the file and the buffers below (see the top of this
   // file).
-  platform::Mutex lock;
+  platform::StreamLock lock;
   std::atomic<bool> open{true};  // false once closed (read without the lock)
   std::FILE* file = nullptr;     // null once closed
   LineBuffer input;              // record reads
@@ -155,34 +155,36 @@ constexpr std::size_t kLargestScratch = 1024 * 1024;
 // (A closed stream kept here has let go of its buffers; the thread lets go
 // of it at its next call or when it ends. The VM never unloads the library
 // while its threads run, which thread-local cleanup needs.)
+// A thread also keeps the run of Strings made ahead that it took its last
+// record from, so that record after record of a run costs no count of its
+// users.
+// (Each native method reads this once and hands it on: every access to a
+// thread-local object of a loaded library costs a call.)
 struct ThreadCalls {
   int handle = 0;
   std::shared_ptr<DataStream> stream;
+  std::shared_ptr<GlobalRef> run;
   std::unique_ptr<CallScratch> scratch;
+
+  CallScratch& memory() {
+    if (!scratch) scratch = std::make_unique<CallScratch>();
+    return *scratch;
+  }
+  // Lets go of scratch memory that a very long record made grow.
+  void trim() {
+    if (scratch && (scratch->bytes.capacity() > kLargestScratch || scratch->oldRecord.capacity() > kLargestScratch ||
+                    scratch->chars.capacity() > kLargestScratch / sizeof(jchar)))
+      scratch.reset();
+  }
 };
 KIV_FAST_THREAD_LOCAL ThreadCalls threadCalls;
-
-CallScratch& scratch() {
-  std::unique_ptr<CallScratch>& s = threadCalls.scratch;
-  if (!s) s = std::make_unique<CallScratch>();
-  return *s;
-}
-
-// Lets go of scratch memory that a very long record made grow.
-void trimScratch() {
-  std::unique_ptr<CallScratch>& s = threadCalls.scratch;
-  if (s && (s->bytes.capacity() > kLargestScratch || s->oldRecord.capacity() > kLargestScratch ||
-            s->chars.capacity() > kLargestScratch / sizeof(jchar)))
-    s.reset();
-}
 
 void traceNotOpen(int handle) { traceLineL(kResults, umsg::kNotOpen, static_cast<unsigned>(handle)); }
 
 // The open stream of a handle, found without locking it (kept alive by
 // threadCalls until the thread's next call); null, traced, when the handle
 // is not open. It may be closed by another thread before the caller locks it.
-DataStream* findStream(int handle) {
-  ThreadCalls& t = threadCalls;
+DataStream* findStream(ThreadCalls& t, int handle) {
   if (handle == 0 || t.handle != handle || !t.stream || !t.stream->open.load(std::memory_order_acquire)) {
     t.stream = streams().get(handle);
     t.handle = t.stream ? handle : 0;
@@ -291,9 +293,11 @@ void closeStream(JNIEnv* env, int handle) {
     // Only now may the handle's value come back (see ThreadCalls).
     if (closed) streams().remove(handle);
     // This thread is done with it: its references go now, not at its next call.
-    if (threadCalls.stream == stream) {
-      threadCalls.stream.reset();
-      threadCalls.handle = 0;
+    ThreadCalls& t = threadCalls;
+    if (t.stream == stream) {
+      t.stream.reset();
+      t.handle = 0;
+      t.run.reset();
     }
   }
   left = {};
@@ -321,19 +325,22 @@ jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
 // it may start a run of Strings made ahead, the records buffered after it
 // (`copied` characters in all).
 struct RecordRead {
-  bool open = false;   // the stream was open
-  bool found = false;  // a record was read
-  bool grown = false;  // the input buffer grew to `capacity`
-  std::size_t capacity = 0;
-  int error = 0;  // errno of a read error
-  std::uint64_t offset = 0;
-  std::size_t consumed = 0;
-  std::size_t length = 0;
-  std::size_t copied = 0;
-  // The record's String, made ahead: the run and the index in it.
-  std::shared_ptr<GlobalRef> strings;
-  long index = -1;
-  bool mayStartRun = false;
+  // Set by takeRecord, every one (no initializers: a record read is made
+  // record after record, and zeroing it all costs more than the read).
+  bool open;         // the stream was open
+  bool found;        // a record was read
+  bool grown;        // the input buffer grew to `capacity`
+  bool mayStartRun;  // the record may start a run (see below)
+  int error;         // errno of a read error
+  std::size_t capacity;
+  std::uint64_t offset;
+  std::size_t consumed;
+  std::size_t length;
+  std::size_t copied;
+  // The record's String, made ahead: the run (held by the thread) and the
+  // index in it.
+  const GlobalRef* strings;
+  long index;
   std::unique_ptr<RunArrays> runArrays;  // lent by the stream for a new run
   std::shared_ptr<GlobalRef> dropped;    // a run given up, let go of after the lock
 };
@@ -341,8 +348,14 @@ struct RecordRead {
 // Takes the next record of at most maxreclen characters out of the stream
 // (under its lock); forString: readRecordN's, which may take its String
 // from a run made ahead.
-void takeRecord(DataStream& s, jint maxreclen, bool forString, RecordRead& read) {
-  CallScratch& sc = scratch();
+void takeRecord(ThreadCalls& t, DataStream& s, jint maxreclen, bool forString, RecordRead& read) {
+  read.open = read.found = read.grown = read.mayStartRun = false;
+  read.error = 0;
+  read.capacity = read.consumed = read.length = read.copied = 0;
+  read.offset = 0;
+  read.strings = nullptr;
+  read.index = -1;
+  CallScratch& sc = t.memory();
   std::lock_guard lock(s.lock);
   if (!s.file) return;
   read.open = true;
@@ -369,7 +382,8 @@ void takeRecord(DataStream& s, jint maxreclen, bool forString, RecordRead& read)
   if (forString) {
     read.index = s.ahead.take(record.offset, record.consumed);
     if (read.index >= 0) {
-      read.strings = s.aheadStrings;
+      if (t.run != s.aheadStrings) t.run = s.aheadStrings;  // once a run
+      read.strings = t.run.get();
       if (s.ahead.empty()) read.dropped = std::move(s.aheadStrings);
     } else {
       read.dropped = std::move(s.aheadStrings);
@@ -391,7 +405,7 @@ void takeRecord(DataStream& s, jint maxreclen, bool forString, RecordRead& read)
 }
 
 // The trace lines of a record read, and its error reported (after the lock).
-void tracedRead(JNIEnv* env, jobject object, int handle, const RecordRead& read) {
+void tracedRead(ThreadCalls& t, JNIEnv* env, jobject object, int handle, const RecordRead& read) {
   if (read.grown) traceLineL(kBuffers, umsg::kInputBufferLine, static_cast<int>(read.capacity));
   if (read.error != 0) {
     LocalRef<jclass> cls = classOf(env, object);
@@ -401,7 +415,7 @@ void tracedRead(JNIEnv* env, jobject object, int handle, const RecordRead& read)
   if (!read.found) return;
   KIV_TRACE_AT(kRecords, umsg::kReadChars, static_cast<unsigned>(handle), static_cast<int>(read.length));
   if (traceWanted(kBuffers)) {
-    std::string text(scratch().bytes.data(), read.length);
+    std::string text(t.memory().bytes.data(), read.length);
     traceLineL(kBuffers, umsg::kRecordText, text.c_str());
   }
 }
@@ -410,26 +424,22 @@ void tracedRead(JNIEnv* env, jobject object, int handle, const RecordRead& read)
 // since its first record was taken, and the arrays back.
 void keepRun(DataStream& s, RecordRead& read, std::shared_ptr<GlobalRef> strings, std::vector<jint> ends) {
   std::lock_guard lock(s.lock);
-  if (!s.file) {
-    read.dropped = std::move(strings);
-    return;
-  }
+  if (!s.file) return;
   if (s.aheadStrings == nullptr && s.input.offset() == read.offset + read.consumed) {
     s.ahead.start(read.offset, std::move(ends), 1);
     if (!s.ahead.empty()) s.aheadStrings = std::move(strings);
   }
-  read.dropped = std::move(strings);  // when not kept
   if (!s.runArrays) s.runArrays = std::move(read.runArrays);
 }
 
 // The String of a record just read (after the lock): the one made ahead;
 // else, for a whole plain line, a new run of Strings made from it and the
 // lines buffered after it; else one of its own.
-jstring recordString(JNIEnv* env, DataStream& s, RecordRead& read, std::size_t maxChars) {
+jstring recordString(ThreadCalls& t, JNIEnv* env, DataStream& s, RecordRead& read, std::size_t maxChars) {
   if (read.strings)
     return static_cast<jstring>(
         env->GetObjectArrayElement(static_cast<jobjectArray>(read.strings->get()), static_cast<jsize>(read.index)));
-  CallScratch& sc = scratch();
+  CallScratch& sc = t.memory();
   if (read.mayStartRun) {
     std::string_view text(sc.bytes.data(), read.copied);
     std::vector<jint> ends = plainRecordEnds(text, maxChars, kAheadBytes);
@@ -437,9 +447,9 @@ jstring recordString(JNIEnv* env, DataStream& s, RecordRead& read, std::size_t m
     if (ends.size() > 1) {
       if (!read.runArrays) read.runArrays = std::make_unique<RunArrays>();
       if (GlobalRef made = makeRecordStrings(env, *read.runArrays, text, ends)) {
-        auto strings = std::make_shared<GlobalRef>(std::move(made));
-        auto first = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(strings->get()), 0));
-        keepRun(s, read, std::move(strings), std::move(ends));
+        t.run = std::make_shared<GlobalRef>(std::move(made));
+        auto first = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(t.run->get()), 0));
+        keepRun(s, read, t.run, std::move(ends));
         deleteRetiredRefs(env);
         if (first) return first;
         if (env->ExceptionCheck()) env->ExceptionClear();
@@ -462,36 +472,38 @@ jstring recordString(JNIEnv* env, DataStream& s, RecordRead& read, std::size_t m
 
 jstring readRecordString(JNIEnv* env, jobject object, int handle) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
+  ThreadCalls& t = threadCalls;
   jstring result = nullptr;
-  if (DataStream* s = findStream(handle)) {
+  if (DataStream* s = findStream(t, handle)) {
     jint maxreclen = maxRecordChars(env, object, *s);
     RecordRead read;
-    takeRecord(*s, maxreclen, true, read);
+    takeRecord(t, *s, maxreclen, true, read);
     if (!read.open) {
       traceNotOpen(handle);
     } else {
-      tracedRead(env, object, handle, read);
-      if (read.found) result = recordString(env, *s, read, static_cast<std::size_t>(maxreclen));
+      tracedRead(t, env, object, handle, read);
+      if (read.found) result = recordString(t, env, *s, read, static_cast<std::size_t>(maxreclen));
     }
   }
-  trimScratch();
+  t.trim();
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
 
 jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordBegin);
+  ThreadCalls& t = threadCalls;
   jint result = -1;
-  DataStream* s = findStream(handle);
+  DataStream* s = findStream(t, handle);
   if (s && buffer) {
     RecordRead read;
-    takeRecord(*s, maxRecordChars(env, object, *s), false, read);
+    takeRecord(t, *s, maxRecordChars(env, object, *s), false, read);
     if (!read.open) {
       traceNotOpen(handle);
     } else {
-      tracedRead(env, object, handle, read);
+      tracedRead(t, env, object, handle, read);
       if (read.found) {
-        CallScratch& sc = scratch();
+        CallScratch& sc = t.memory();
         jsize size = env->GetArrayLength(buffer);
         std::size_t n = std::min(read.length, static_cast<std::size_t>(size));
         sc.chars.assign(static_cast<std::size_t>(size), 0);
@@ -501,7 +513,7 @@ jint readRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer)
       }
     }
   }
-  trimScratch();
+  t.trim();
   KIV_TRACE_AT(kSteps, "%s", umsg::kReadRecordEnd);
   return result;
 }
@@ -525,11 +537,17 @@ jint putBytes(DataStream& stream, const char* text, std::size_t len) {
   return stream.output->commit(len) ? static_cast<jint>(len) : -1;
 }
 
-Written writeLocked(DataStream& s, const char* text, std::size_t len) {
+// Writes len bytes as one record, under the stream's lock; bytes (an
+// output stream's write): nothing is written to a stream at its end.
+Written writeLocked(DataStream& s, const char* text, std::size_t len, bool bytes) {
   std::lock_guard lock(s.lock);
   Written w;
   if (!s.file) return w;
   w.open = true;
+  if (bytes && std::feof(s.file)) {
+    w.result = 0;
+    return w;
+  }
   errno = 0;
   w.result = putBytes(s, text, len);
   if (w.result < 0) w.error = errno;
@@ -550,16 +568,17 @@ jint wroteRecord(JNIEnv* env, jobject object, int handle, const Written& w, cons
 
 jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
+  ThreadCalls& t = threadCalls;
   jint result = -1;
-  if (DataStream* s = findStream(handle)) {
+  if (DataStream* s = findStream(t, handle)) {
     if (!record) {
       GetString(env, record);  // traces the null String
     } else {
       // The record's modified UTF-8 (as GetStringUTFChars gives it; never a
       // NUL byte in it), taken before the stream is locked.
-      CallScratch& sc = scratch();
+      CallScratch& sc = t.memory();
       long long n = StringText::forProcess(env).text(env, record, sc.bytes, sc.chars);
-      Written w = writeLocked(*s, sc.bytes.data(), static_cast<std::size_t>(std::max(0LL, n)));
+      Written w = writeLocked(*s, sc.bytes.data(), static_cast<std::size_t>(std::max(0LL, n)), false);
       if (!w.open) {
         traceNotOpen(handle);
       } else {
@@ -572,17 +591,18 @@ jint writeRecordString(JNIEnv* env, jobject object, int handle, jstring record) 
       }
     }
   }
-  trimScratch();
+  t.trim();
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
 
 jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer, jint length) {
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordBegin);
+  ThreadCalls& t = threadCalls;
   jint result = -1;
-  DataStream* s = findStream(handle);
+  DataStream* s = findStream(t, handle);
   if (s && buffer) {
-    CallScratch& sc = scratch();
+    CallScratch& sc = t.memory();
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
     std::vector<char>& out = sc.oldRecord;
@@ -596,21 +616,13 @@ jint writeRecordChars(JNIEnv* env, jobject object, int handle, jcharArray buffer
     for (jchar c : sc.chars)
       if (c != 13) out[k++] = static_cast<char>(c & 0xFF);
     out[k] = '\0';
-    Written w;
-    if (n > 0) {
-      w = writeLocked(*s, out.data(), std::strlen(out.data()));
-    } else {
-      std::lock_guard lock(s->lock);
-      w.open = s->file != nullptr;
-      w.result = 0;
-    }
-    if (!w.open) {
+    Written w = writeLocked(*s, out.data(), std::strlen(out.data()), false);
+    if (!w.open)
       traceNotOpen(handle);
-    } else {
+    else
       result = n > 0 ? wroteRecord(env, object, handle, w, out.data()) : 0;
-    }
   }
-  trimScratch();
+  t.trim();
   KIV_TRACE_AT(kSteps, "%s", umsg::kWriteRecordEnd);
   return result;
 }
@@ -630,8 +642,7 @@ struct BytesRead {
   int error = 0;
 };
 
-BytesRead readBytesLocked(DataStream& s, std::size_t n, std::size_t size) {
-  CallScratch& sc = scratch();
+BytesRead readBytesLocked(CallScratch& sc, DataStream& s, std::size_t n, std::size_t size) {
   std::lock_guard lock(s.lock);
   BytesRead r;
   if (!s.file) return r;
@@ -654,15 +665,16 @@ BytesRead readBytesLocked(DataStream& s, std::size_t n, std::size_t size) {
 
 jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint length) {
   traceLineL(kSteps, umsg::kReadBytesBegin, static_cast<int>(length));
+  ThreadCalls& t = threadCalls;
   jint result = 0;
-  DataStream* s = findStream(handle);
+  DataStream* s = findStream(t, handle);
   if (s && buffer) {
+    CallScratch& sc = t.memory();
     jsize size = env->GetArrayLength(buffer);
     jsize n = std::max<jsize>(0, std::min<jsize>(length, size));
-    BytesRead r = readBytesLocked(*s, static_cast<std::size_t>(n), static_cast<std::size_t>(size));
+    BytesRead r = readBytesLocked(sc, *s, static_cast<std::size_t>(n), static_cast<std::size_t>(size));
     if (!r.open) traceNotOpen(handle);
     if (r.done) {
-      CallScratch& sc = scratch();
       result = static_cast<jint>(r.got);
       traceBytes(sc.bytes.data(), r.got);
       if (r.error != 0) {
@@ -674,7 +686,7 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
       env->SetByteArrayRegion(buffer, 0, size, reinterpret_cast<const jbyte*>(sc.bytes.data()));
     }
   }
-  trimScratch();
+  t.trim();
   traceLineL(kDetails, umsg::kReadBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kReadBytesEnd);
   return result == 0 ? -1 : result;
@@ -682,32 +694,18 @@ jint readBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint 
 
 jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint length) {
   traceLineL(kSteps, "%s", umsg::kWriteBytesBegin);
-  jint result = 0;
-  DataStream* s = findStream(handle);
-  if (!s || !buffer) {
-    result = -1;
-  } else {
-    CallScratch& sc = scratch();
+  ThreadCalls& t = threadCalls;
+  jint result = -1;
+  DataStream* s = findStream(t, handle);
+  if (s && buffer) {
+    CallScratch& sc = t.memory();
     jsize n = std::max<jsize>(0, std::min<jsize>(length, env->GetArrayLength(buffer)));
     auto count = static_cast<std::size_t>(n);
     if (sc.bytes.size() < count) sc.bytes.resize(count);
     if (n > 0) env->GetByteArrayRegion(buffer, 0, n, reinterpret_cast<jbyte*>(sc.bytes.data()));
-    Written w;
-    {
-      std::lock_guard lock(s->lock);
-      if (s->file) {
-        w.open = true;
-        w.result = 0;
-        if (!std::feof(s->file) && n > 0) {
-          errno = 0;
-          w.result = putBytes(*s, sc.bytes.data(), count);
-          if (w.result < 0) w.error = errno;
-        }
-      }
-    }
+    Written w = writeLocked(*s, sc.bytes.data(), count, true);
     if (!w.open) {
       traceNotOpen(handle);
-      result = -1;
     } else {
       traceBytes(sc.bytes.data(), w.result > 0 ? count : 0);
       result = w.result;
@@ -718,7 +716,7 @@ jint writeBytes(JNIEnv* env, jobject object, int handle, jbyteArray buffer, jint
       }
     }
   }
-  trimScratch();
+  t.trim();
   traceLineL(kDetails, umsg::kWriteBytes, static_cast<unsigned>(handle), static_cast<int>(result));
   traceLineL(kSteps, "%s", umsg::kWriteBytesEnd);
   return result;

@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+
 namespace ku = kiv::utils;
 
 namespace {
@@ -111,8 +113,8 @@ TEST(HandleTable, LiveHandlesAreDistinct) {
 // A stream's lock: held long (a slow read) or briefly by many threads, it
 // lets one in at a time and loses no update; a timed wait gives up on a
 // holder that stays.
-TEST(Mutex, OneHolderAtATime) {
-  kiv::platform::Mutex lock;
+TEST(StreamLock, OneHolderAtATime) {
+  kiv::platform::StreamLock lock;
   constexpr int kThreads = 6;
   constexpr int kRounds = 20000;
   long counter = 0;  // guarded by lock only
@@ -134,6 +136,28 @@ TEST(Mutex, OneHolderAtATime) {
   for (auto& th : threads) th.join();
   EXPECT_EQ(counter, static_cast<long>(kThreads) * kRounds);
   EXPECT_EQ(overlaps.load(), 0);
+  // A thread that waits sleeps until the lock is let go: it does not wake
+  // again and again to look (a few switches at most in 300 ms).
+  lock.lock();
+  std::atomic<bool> waiting{false};
+  long switches = -1;
+  std::thread waiter([&] {
+    rusage before{};
+    getrusage(RUSAGE_THREAD, &before);
+    waiting = true;
+    lock.lock();
+    rusage after{};
+    getrusage(RUSAGE_THREAD, &after);
+    lock.unlock();
+    switches = after.ru_nvcsw - before.ru_nvcsw;
+  });
+  for (int i = 0; i < 5000 && !waiting; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  lock.unlock();
+  waiter.join();
+  EXPECT_GE(switches, 0);
+  EXPECT_LE(switches, 5) << "the waiter polled";
+
   EXPECT_TRUE(lock.try_lock());
   bool taken = true;
   std::thread other([&] { taken = lock.try_lock() || lock.lockWithin(50); });

@@ -60,6 +60,8 @@ public final class StreamsBench implements KivApplication {
                 break;
             case "write-records":
                 return writeRecords(p, file, rounds, size);
+            case "write-shared":
+                return writeShared(file, rounds, size);
             case "bytes":
                 add(names, work, "readBytesN 64 KiB", () -> kivReadBytes(file), "FileInputStream.read",
                         () -> javaReadBytes(file));
@@ -138,6 +140,90 @@ public final class StreamsBench implements KivApplication {
         System.out.printf(Locale.ROOT, "ROW\twriteRecordN bytes per write call (KiB; the process's own count of calls)\t%.1f\t"
                 + "BufferedWriter.write(s)\t%.1f\tvalue>=60%n", perCall[0] / 1024, perCall[1] / 1024);
         return 0;
+    }
+
+    private static final int SHARED_THREADS = 8;
+
+    /**
+     * Eight threads write the file's records into one writer (record i by
+     * thread i % 8) against eight threads writing them into one
+     * BufferedWriter, which locks inside: the CPU time of the eight threads
+     * together (goal: kivutils / Java >= 0.8).
+     */
+    private static int writeShared(String file, int rounds, long size) throws Exception {
+        List<String> lines = lines(file);
+        double[][] cpu = new double[2][rounds];
+        for (int r = 0; r < rounds + 1; r++) {  // round 0 warms up
+            for (int i = 0; i < 2; i++) {
+                double seconds = i == 0 ? kivWriteShared(lines, "out.kiv") : javaWriteShared(lines, "out.java");
+                if (r > 0) {
+                    cpu[i][r - 1] = seconds;
+                }
+            }
+        }
+        double mb = size / 1e6;
+        System.out.printf(Locale.ROOT, "ROW\twriteRecordN, %d threads on one writer (MB/s of CPU time, median of %d)"
+                + "\t%.2f\tBufferedWriter.write(s), %d threads\t%.2f\tratio>=0.80%n", SHARED_THREADS, rounds,
+                mb / median(cpu[0]), SHARED_THREADS, mb / median(cpu[1]));
+        return 0;
+    }
+
+    /** Runs body(t) on eight threads at once; the CPU seconds they took together. */
+    private static double onThreads(java.util.function.IntConsumer body) throws InterruptedException {
+        java.lang.management.ThreadMXBean bean = java.lang.management.ManagementFactory.getThreadMXBean();
+        long[] cpu = new long[SHARED_THREADS];
+        java.util.concurrent.CountDownLatch start = new java.util.concurrent.CountDownLatch(1);
+        Thread[] threads = new Thread[SHARED_THREADS];
+        for (int t = 0; t < SHARED_THREADS; t++) {
+            final int id = t;
+            threads[t] = new Thread(() -> {
+                try {
+                    start.await();
+                } catch (InterruptedException e) {
+                    return;
+                }
+                long before = bean.getCurrentThreadCpuTime();
+                body.accept(id);
+                cpu[id] = bean.getCurrentThreadCpuTime() - before;
+            });
+            threads[t].start();
+        }
+        start.countDown();
+        long total = 0;
+        for (int t = 0; t < SHARED_THREADS; t++) {
+            threads[t].join();
+            total += cpu[t];
+        }
+        return total / 1e9;
+    }
+
+    private static double kivWriteShared(List<String> lines, String out) throws InterruptedException {
+        KivDatasetWriter w = new KivDatasetWriter();
+        int h = w.openN(out);
+        double seconds = onThreads(t -> {
+            long n = 0;
+            for (int i = t; i < lines.size(); i += SHARED_THREADS) {
+                n += w.writeRecordN(h, lines.get(i));
+            }
+            sink += n;
+        });
+        w.closeN(h);
+        return seconds;
+    }
+
+    private static double javaWriteShared(List<String> lines, String out) throws Exception {
+        try (BufferedWriter w = new BufferedWriter(
+                new OutputStreamWriter(new FileOutputStream(out), StandardCharsets.UTF_8))) {
+            return onThreads(t -> {
+                try {
+                    for (int i = t; i < lines.size(); i += SHARED_THREADS) {
+                        w.write(lines.get(i));
+                    }
+                } catch (IOException e) {
+                    throw new java.io.UncheckedIOException(e);
+                }
+            });
+        }
     }
 
     /** Wall and CPU nanoseconds of one run. */
