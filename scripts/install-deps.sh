@@ -9,7 +9,7 @@ packages=(
   openjdk-17-jdk-headless
   mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 wine32:i386 libwine-dev
-  xvfb xauth hyperfine python3
+  xvfb xauth hyperfine python3 strace
 )
 
 missing=()
