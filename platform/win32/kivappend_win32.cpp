@@ -13,16 +13,16 @@ namespace {
 // one step, but Wine writes it at the end it found a moment before, where
 // another process may write too. The lock goes with the handle, also when a
 // process dies holding it; a writer that finds it held for 5 s writes
-// without it rather than lose the line.
+// without it rather than wait on a holder that is stuck.
 constexpr DWORD kTurnOffsetHigh = 0x40000000;  // 2^62
 
 bool takeTurn(HANDLE file, OVERLAPPED& at) {
-  for (int waited = 0; waited < 5000; ++waited) {
+  const DWORD start = GetTickCount();
+  for (unsigned round = 0;; ++round) {
     if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
-    if (GetLastError() != ERROR_LOCK_VIOLATION) return false;
-    Sleep(waited < 10 ? 0 : 1);
+    if (GetLastError() != ERROR_LOCK_VIOLATION || GetTickCount() - start > 5000) return false;
+    Sleep(round < 16 ? 0 : 1);
   }
-  return false;
 }
 
 }  // namespace
@@ -37,13 +37,22 @@ int appendToFile(const char* path, std::string_view text) {
   }
   // Appending only (FILE_APPEND_DATA without FILE_WRITE_DATA): every write
   // lands at the end of the file. Reading is asked for only because the
-  // lock needs it. Shared as the C library's fopen shares a file.
-  HANDLE file = CreateFileA(path, FILE_READ_DATA | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // lock needs it; a file that may be appended to but not read gets its
+  // text without taking turns. Shared as the C library's fopen shares a file.
+  auto open = [path](DWORD access) {
+    return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  };
+  bool mayLock = true;
+  HANDLE file = open(FILE_READ_DATA | FILE_APPEND_DATA);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    mayLock = false;
+    file = open(FILE_APPEND_DATA);
+  }
   if (file == INVALID_HANDLE_VALUE) return static_cast<int>(GetLastError());
   OVERLAPPED turn{};
   turn.OffsetHigh = kTurnOffsetHigh;
-  const bool locked = !bytes.empty() && takeTurn(file, turn);
+  const bool locked = mayLock && !bytes.empty() && takeTurn(file, turn);
   int err = 0;
   const char* data = bytes.data();
   std::size_t left = bytes.size();
