@@ -1,9 +1,9 @@
 #include "kivtrace.h"
 
+#include "kivappend.h"
 #include "kivplatform.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace kiv {
 
@@ -49,19 +49,42 @@ std::string asctimeUtc(std::time_t t) {
 }
 
 namespace {
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+
+// Appends printf output to out, formatting only once when it is short.
+void appendFormatted(std::string& out, const char* fmt, va_list args) {
+  char small[512];
+  va_list copy;
+  va_copy(copy, args);
+  int needed = std::vsnprintf(small, sizeof small, fmt, copy);
+  va_end(copy);
+  if (needed <= 0) return;
+  if (static_cast<size_t>(needed) < sizeof small) {
+    out.append(small, static_cast<size_t>(needed));
+    return;
+  }
+  const size_t start = out.size();
+  out.resize(start + static_cast<size_t>(needed) + 1);
+  std::vsnprintf(out.data() + start, static_cast<size_t>(needed) + 1, fmt, args);
+  out.resize(start + static_cast<size_t>(needed));
+}
+
 }  // namespace
 
 void appendTraceLine(const TraceState& state, const char* fmt, va_list args) {
   if (!state.active()) return;
-  std::string stamp;
-  if (state.insertTimeStamp) stamp = traceTimeStamp(std::time(nullptr));
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(state.tracefile.c_str(), "a"));
-  if (!f) return;
-  if (state.insertTimeStamp) std::fprintf(f.get(), "%s   ", stamp.c_str());
-  std::vfprintf(f.get(), fmt, args);
+  // The whole line first, then one append: a line never reaches the file in
+  // pieces, so lines of other processes cannot land inside it.
+  std::string line;
+  if (state.insertTimeStamp) {
+    line = traceTimeStamp(std::time(nullptr));
+    line += "   ";
+  }
+  appendFormatted(line, fmt, args);
+  platform::appendToFile(state.tracefile.c_str(), line);
+}
+
+void appendTraceText(const TraceState& state, std::string_view text) {
+  if (state.active()) platform::appendToFile(state.tracefile.c_str(), text);
 }
 
 }  // namespace kiv

@@ -1,11 +1,13 @@
 // The trace file shared by the launcher, the host-services library and the
 // spawned children: one line at a time, each opened for appending, written
-// and closed, so that processes can share the file without a lock.
+// in one piece and closed, so that processes can share the file without a
+// lock.
 #pragma once
 
 #include <cstdarg>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 namespace kiv {
 
@@ -26,9 +28,13 @@ std::string traceTimeStamp(std::time_t t);
 // t in UTC in asctime's 24-character form, with its line end.
 std::string asctimeUtc(std::time_t t);
 
-// Appends one line (stamp, three blanks, message) to state.tracefile. A file
-// that cannot be opened loses the line silently.
+// Appends one line (stamp, three blanks, message) to state.tracefile. The
+// whole line is formatted first and reaches the file in one write of the
+// system, so lines that other processes append meanwhile stay whole and
+// outside it. A file that cannot be opened loses the line silently.
 void appendTraceLine(const TraceState& state, const char* format, va_list args);
+// Appends text as it is (no stamp) to state.tracefile the same way.
+void appendTraceText(const TraceState& state, std::string_view text);
 
 // ---- provided by the deliverable the shared code is linked into ------------
 // The launcher and the host-services library each keep their own trace state

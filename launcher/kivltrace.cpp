@@ -75,10 +75,7 @@ void startTrace(const char* title) {
 void endTrace() {
   if (!trace.active()) return;
   std::printf("%s", msg::kFinishingTrace);
-  if (std::FILE* f = std::fopen(trace.tracefile.c_str(), "a")) {
-    std::fprintf(f, msg::kTraceFooter, asctimeUtc(std::time(nullptr)).c_str());
-    std::fclose(f);
-  }
+  appendTraceText(trace, format(msg::kTraceFooter, asctimeUtc(std::time(nullptr)).c_str()));
   trace.tracefile.clear();
 }
 

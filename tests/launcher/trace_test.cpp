@@ -1,9 +1,16 @@
+#include "kivappend.h"
 #include "launcher_fixture.h"
 #include "process.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <pthread.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using ::testing::ElementsAre;
@@ -178,6 +185,43 @@ TEST_F(TraceTest, VMOptionDump) {
   kiv::addOptionToListOfJavaVMOptions("-Xint", nullptr);
   kiv::traceJavaVMOptions();
   EXPECT_THAT(unstamped(kiv::trace.tracefile), ElementsAre("JavaVMOptions:", "\t-Da=1", "\t-Xint"));
+}
+
+// A line that the system takes only in part is finished with further writes:
+// a signal ends the write into a full pipe early.
+TEST(TraceAppend, LineTakenInPartIsFinished) {
+  const std::string dir = kivtest::makeTempDir("append");
+  const std::string fifo = dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  struct sigaction quiet {}, old {};
+  quiet.sa_handler = [](int) {};
+  sigemptyset(&quiet.sa_mask);  // no SA_RESTART: the write returns what it wrote
+  sigaction(SIGUSR1, &quiet, &old);
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i) + " ";
+  text += "\n";
+  int result = -1;
+  std::thread writer([&] { result = kiv::platform::appendToFile(fifo.c_str(), text); });
+  int fd = open(fifo.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const int capacity = fcntl(fd, F_GETPIPE_SZ);
+  int queued = 0;
+  for (int i = 0; i < 2500 && queued < capacity; ++i) {  // at most 5 s until the pipe is full
+    ioctl(fd, FIONREAD, &queued);
+    usleep(2000);
+  }
+  pthread_kill(writer.native_handle(), SIGUSR1);
+  std::string got;
+  char buf[65536];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) got.append(buf, static_cast<size_t>(n));
+  writer.join();
+  close(fd);
+  sigaction(SIGUSR1, &old, nullptr);
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(queued, capacity) << "the pipe never filled";
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(got.size(), text.size());
+  EXPECT_TRUE(got == text) << "the rest followed in order";
 }
 
 }  // namespace

@@ -133,6 +133,7 @@ absent "'..\' wrote nothing into the directory above" "ESCAPED" "$files"
 absent "'..\' wrote nothing into its own directory" "ESCAPED" "$(ls inner)"
 
 text=$(tr -d '\r' < "shared trace.txt")
+check "every trace line ends in CR LF" "lines=$(wc -l < "shared trace.txt")." "lines=$(grep -c $'\r$' "shared trace.txt")."
 check "level 8: system mode lines" "   spawnclient_system(): 'exit 1'" "$text"
 sysbegins=$(grep -c 'spawnclient_system() begin' <<<"$text" || true)
 check "level 7 traces none of the mode's lines, 8 does" "1" "$sysbegins"

@@ -3,15 +3,24 @@
 // its stdcall name too, and called through the stand-in JNIEnv; then statN,
 // mkdirN and removeN of KivHFSFile on the Windows file system.
 //   kivutils_wine.exe <kivutils.dll> <trace file>
+// As one of several processes that append to one trace file at once: sets
+// the trace up, creates the ready file, waits (at most 60 s) for the go file,
+// then appends lines 0 to n-1 of writer tag (trace_writers.h) with traceLineN.
+//   kivutils_wine.exe <kivutils.dll> <trace file> append <tag> <n> <ready file> <go file>
+// The check of such a file: the lines of the writers W0 to W<w-1>, n each,
+// whole, none lost, each ending in CR LF.
+//   kivutils_wine.exe verify <trace file> <w> <n>
 // Prints "ok: ..." or "FAILED: ..." per check; exits with the failure count.
 #include "fakejni.h"
 #include "frame_lines.h"
+#include "trace_writers.h"
 
 #include <windows.h>
 
 #include <cerrno>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -121,9 +130,64 @@ void fileSystem(HMODULE lib, kivtest::FakeJni& fake, const std::string& work) {
   check("HFS: no JNI call with an exception pending", fake.callsWithExceptionPending == 0);
 }
 
+using TraceInit = jint(JNICALL*)(JNIEnv*, jclass, jstring, jint);
+using TraceLine = jint(JNICALL*)(JNIEnv*, jclass, jstring, jint);
+
+constexpr std::size_t kMinLine = 100, kMaxLine = 20000;
+
+int append(const char* dll, const char* trace, const std::string& tag, int lines, const char* readyFile,
+           const char* goFile) {
+  HMODULE lib = LoadLibraryA(dll);
+  auto initTraceN = lib ? as<TraceInit>(GetProcAddress(lib, "Java_com_zov_kiv_host_KivHostUtilities_initTraceN")) : nullptr;
+  auto traceLineN = lib ? as<TraceLine>(GetProcAddress(lib, "Java_com_zov_kiv_host_KivHostUtilities_traceLineN")) : nullptr;
+  check(tag + ": library loaded", initTraceN && traceLineN, dll);
+  if (!initTraceN || !traceLineN) return failures;
+  kivtest::FakeJni fake;
+  JNIEnv* env = fake.env();
+  kivtest::FakeClass* utilities = fake.defineClass("com/zov/kiv/host/KivHostUtilities");
+  check(tag + ": initTraceN", initTraceN(env, utilities, fake.string(trace), 1) == 0);
+  touch(readyFile);
+  int waited = 0;
+  while (!exists(goFile) && waited < 6000) {
+    Sleep(10);
+    ++waited;
+  }
+  check(tag + ": go within 60 s", exists(goFile));
+  int refused = 0;
+  for (int i = 0; i < lines; ++i) {
+    if (traceLineN(env, utilities, fake.string(kivtest::writerLine(tag, 0, i, kMinLine, kMaxLine)), 1) != 0) ++refused;
+  }
+  check(tag + ": every line taken", refused == 0, std::to_string(refused) + " refused");
+  FreeLibrary(lib);
+  return failures;
+}
+
+int verify(const char* trace, int writers, int lines) {
+  kivtest::TraceTally tally;
+  for (int w = 0; w < writers; ++w) {
+    std::string tag = "W";
+    tag += std::to_string(w);
+    for (int i = 0; i < lines; ++i) tally.expect(kivtest::writerLine(tag, 0, i, kMinLine, kMaxLine));
+  }
+  std::string text;
+  if (std::FILE* f = std::fopen(trace, "rb")) {
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+  }
+  const bool whole = tally.check(text, "\r\n");
+  check("every line whole, none lost, each ending in CR LF", whole,
+        std::to_string(tally.whole) + " of " + std::to_string(writers * lines) + " whole\n" + tally.problems);
+  std::printf("%d failed\n", failures);
+  return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 8 && std::strcmp(argv[3], "append") == 0)
+    return append(argv[1], argv[2], argv[4], std::atoi(argv[5]), argv[6], argv[7]);
+  if (argc == 5 && std::strcmp(argv[1], "verify") == 0) return verify(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   if (argc != 3) {
     std::fprintf(stderr, "usage: kivutils_wine <kivutils.dll> <trace file>\n");
     return 100;
@@ -132,9 +196,7 @@ int main(int argc, char** argv) {
   check("LoadLibrary", lib != nullptr, argv[1]);
   if (!lib) return failures;
 
-  using TraceInit = jint(JNICALL*)(JNIEnv*, jclass, jstring, jint);
   using TraceLevel = jint(JNICALL*)(JNIEnv*, jclass, jint);
-  using TraceLine = jint(JNICALL*)(JNIEnv*, jclass, jstring, jint);
   using NoArgs = jint(JNICALL*)(JNIEnv*, jclass);
   const std::string utilities = "Java_com_zov_kiv_host_KivHostUtilities_";
   const std::string java = "Java_com_zov_kiv_host_KivJava_";
