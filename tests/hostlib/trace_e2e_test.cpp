@@ -17,7 +17,7 @@ using ::testing::ElementsAre;
 namespace {
 
 const std::string kJars = JAR_DIR;
-const std::string kStrace = "/usr/bin/strace";
+const std::string kStrace = STRACE;
 
 // The lines of a spawned child in attach mode at level 1.
 std::string attachLine(const std::string& parm) { return "\tATTACH='UTIL1   '  (PARM='" + parm + "')  "; }
