@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
@@ -108,10 +109,21 @@ TEST_F(Spawn, SystemRefusesALineLongerThanItsBuffer) {
   EXPECT_EQ(r.out, rcLine("-000000000001", "ffffffff") + kMarker);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/RAN"));
 
-  std::string longest = "touch RAN #" + std::string(1023 - 11, 'x') + "\n";
-  auto fits = kivjava({"-spawnclient_system", "", ""}, longest);
-  EXPECT_EQ(fits.exitCode, 0);
-  EXPECT_TRUE(std::filesystem::exists(dir_ + "/RAN"));
+  // The line end takes no room: 1023 characters fit with LF or CR LF, 1024 do not.
+  auto ofLength = [](const std::string& file, std::size_t length, const std::string& end) {
+    std::string text = "touch " + file + " #";
+    return text + std::string(length - text.size(), 'x') + end;
+  };
+  for (const auto& [file, length, end] : {std::tuple{"LF1023", 1023u, "\n"}, std::tuple{"CRLF1023", 1023u, "\r\n"},
+                                          std::tuple{"CRLF1022", 1022u, "\r\n"}}) {
+    auto fits = kivjava({"-spawnclient_system", "", ""}, ofLength(file, length, end));
+    EXPECT_EQ(fits.exitCode, 0) << file;
+    EXPECT_EQ(fits.out, rcLine("000000000000", "00000000") + kMarker) << file;
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/" + file)) << file;
+  }
+  auto over = kivjava({"-spawnclient_system", "", ""}, ofLength("CRLF1024", 1024, "\r\n"));
+  EXPECT_EQ(over.exitCode, 255);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/CRLF1024"));
 }
 
 TEST_F(Spawn, SystemWithMissingPositions) {
