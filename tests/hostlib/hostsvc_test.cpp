@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -136,11 +137,28 @@ TEST_F(HostServices, ConsoleVectorWithoutAddElementAndOfAnotherClass) {
 // its three messages. Also run under ThreadSanitizer.
 TEST_F(HostServices, OneConsoleFromManyThreads) {
   ku::setTraceLevel(1);  // a method of the wrong class would leave an internal-error line
+  // The class cached by a thread that has ended stays loaded while the
+  // console names it, as in the VM.
+  jint ended = create("ENDED");
+  std::thread([ended] {
+    kivtest::FakeJni fake;
+    auto* vectors = fake.defineClass("java/util/Vector");
+    fake.declareMethod(vectors, kAddElement, kAddElementSig);
+    auto* self = fake.newObject(fake.defineClass("com/zov/kiv/host/KivConsoleCommand"));
+    EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleCommandN(fake.env(), self, ended, fake.string("D T"),
+                                                                       fake.newObject(vectors)),
+              0);
+  }).join();
+  auto* v = fake_.newObject(vectorClass_);
+  EXPECT_EQ(command(ended, "D T", v), 0);
+  EXPECT_EQ(v->received.size(), 3u);
+  EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, ended), 0);
+
   for (int round = 0; round < 20; ++round) {
     jint h = create("SHARED");
     ASSERT_NE(h, 0);
-    std::atomic<int> started{0};
-    std::vector<int> wrong(4, 0);
+    std::atomic<int> started{0};  // threads past their 20th call, or stopped before it
+    std::vector<int> wrong(4, 0), stoppedEarly(4, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([&, t] {
@@ -152,7 +170,8 @@ TEST_F(HostServices, OneConsoleFromManyThreads) {
         auto* self = fake.newObject(fake.defineClass("com/zov/kiv/host/KivConsoleCommand"));
         kivtest::FakeObject* mine[] = {fake.newObject(vectors), fake.newObject(collectors)};
         int ok[2] = {0, 0};
-        for (int i = 0; i < 400; ++i) {
+        int i = 0;
+        for (; i < 400; ++i) {
           if (i == 20) ++started;
           int k = (i + t) % 2;
           jint rc = Java_com_zov_kiv_host_KivConsoleCommand_consoleCommandN(fake.env(), self, h, fake.string("D T"),
@@ -160,13 +179,24 @@ TEST_F(HostServices, OneConsoleFromManyThreads) {
           if (rc != 0) break;
           ++ok[k];
         }
+        if (i < 20) {
+          stoppedEarly[t] = 1;
+          ++started;
+        }
         for (int k = 0; k < 2; ++k)
           if (mine[k]->received.size() != 3u * static_cast<unsigned>(ok[k])) ++wrong[t];
       });
     }
-    while (started < 4 && round % 2 == 0) std::this_thread::yield();
+    if (round % 2 == 0) {
+      // The console is deleted only once every thread collected 20 times.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      while (started < 4 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+      EXPECT_EQ(started, 4) << "round " << round << ": threads still short of 20 calls after 60 s";
+    }
     EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, h), 0);
     for (auto& th : threads) th.join();
+    if (round % 2 == 0)
+      EXPECT_THAT(stoppedEarly, ::testing::Each(0)) << "round " << round << ": a call failed before the deletion";
     EXPECT_THAT(wrong, ::testing::Each(0)) << "round " << round;
   }
   EXPECT_THAT(trace_.lines(), Not(Contains(::testing::HasSubstr("internal error"))));
