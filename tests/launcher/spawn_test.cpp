@@ -3,6 +3,7 @@
 // lines they add to a shared trace file.
 #include "kivdssim.h"
 #include "process.h"
+#include "request_codes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -164,7 +165,7 @@ TEST_F(Spawn, AttachWithMissingPositionsPrintsEmptyArguments) {
 }
 
 TEST_F(Spawn, AttachWithAFailingAllocation) {
-  auto r = attach(pip("A", "ZZ.A", kiv::kStatusNew) + pip("B", "ZZ.MISSING", kiv::kStatusShr), "8");
+  auto r = attach(pip("A", "ZZ.A", kivtest::kNew) + pip("B", "ZZ.MISSING", kivtest::kShr), "8");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, EndsWith(rcLine("000016773120", "00fff000") + kMarker));
   EXPECT_EQ(r.err, kMarkerErr);
@@ -178,9 +179,9 @@ TEST_F(Spawn, AttachWithAFailingAllocation) {
 TEST_F(Spawn, AttachWithConcatenationsAndFiles) {
   opts_.env["KIVCREATEFILES"] = "YES";
   opts_.env["KIVDELETEFILES"] = "YES";
-  const std::string list = pip("A", "ZZ.A", kiv::kStatusNew, kiv::kDispDelete) + kConcat +
-                           pip("B", "ZZ.B", kiv::kStatusShr, kiv::kDispKeep) + kConcat +
-                           pip("????????", "ZZ.C", kiv::kStatusNew, kiv::kDispKeep);
+  const std::string list = pip("A", "ZZ.A", kivtest::kNew, kivtest::kDelete) + kConcat +
+                           pip("B", "ZZ.B", kivtest::kShr, kivtest::kKeep) + kConcat +
+                           pip("????????", "ZZ.C", kivtest::kNew, kivtest::kKeep);
   auto r = attach(list, "5");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, HasSubstr("Creating file 'ZZ.A__'\n"));
