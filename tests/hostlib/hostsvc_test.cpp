@@ -9,6 +9,9 @@
 #include "kivhostsvc.h"
 #include "test_trace.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -280,12 +283,39 @@ TEST_F(HostServices, StatOfADirectoryAndOfAFilesParent) {
   std::string dir = trace_.dir() + "/sub";
   ASSERT_EQ(mkdir(dir + "/"), 0);
   kivtest::writeFile(dir + "/f.txt", "12345");
+  // Access and modification times set apart, each to a date of its own
+  // (2001-09-09, 2004-11-09 for the file; 2008-01-10, 2011-03-13 for the
+  // directory); the change time is the real one, now.
+  auto setTimes = [](const std::string& path, time_t atime, time_t mtime) {
+    const timespec times[2] = {{atime, 0}, {mtime, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+  };
+  setTimes(dir + "/f.txt", 1000000000, 1100000000);
+  setTimes(dir, 1200000000, 1300000000);
+  auto changed = [](const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return static_cast<int>(st.st_ctime);
+  };
   ASSERT_EQ(stat(dir + "/"), 0);
   EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 040000);
+  EXPECT_EQ(field(file_, "ivAtime").i, 1200000000);
+  EXPECT_EQ(field(file_, "ivMtime").i, 1300000000);
+  EXPECT_EQ(field(file_, "ivCtime").i, changed(dir));
+  EXPECT_GT(field(file_, "ivCtime").i, 1300000000);
+  ASSERT_EQ(stat(dir + "/f.txt/"), 0) << "a file: the path up to its last separator";
+  EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 0100000);
+  EXPECT_EQ(field(file_, "ivSize").i, 5);
+  EXPECT_EQ(field(file_, "ivAtime").i, 1000000000);
+  EXPECT_EQ(field(file_, "ivMtime").i, 1100000000);
+  EXPECT_EQ(field(file_, "ivCtime").i, changed(dir + "/f.txt"));
   int inode = field(file_, "ivInode").i;
   field(file_, "ivInode").i = 0;
+  ASSERT_EQ(stat(dir + "/"), 0);
+  int dirInode = field(file_, "ivInode").i;
+  field(file_, "ivInode").i = 0;
   ASSERT_EQ(stat(dir + "/f.txt"), 0) << "asks for the parent";
-  EXPECT_EQ(field(file_, "ivInode").i, inode);
+  EXPECT_EQ(field(file_, "ivInode").i, dirInode);
   EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 040000);
 
   field(file_, "ivSize").i = -7;
