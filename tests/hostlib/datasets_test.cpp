@@ -13,6 +13,7 @@
 #include "kivrecordstrings.h"
 #include "kivstreams.h"
 #include "test_trace.h"
+#include "wait.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -540,13 +541,13 @@ TEST_F(Datasets, OpenWritersAreWrittenOutAtExit) {
     Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("first\n"));
     fake.duringStringRegion = [&] {
       inside = true;
-      while (!release) std::this_thread::yield();
+      kivtest::waitFor([&] { return release.load(); }, "the main thread's release");
     };
     Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("second\n"));
     fake.duringStringRegion = nullptr;
     Java_com_zov_kiv_host_KivDatasetWriter_closeN(fake.env(), o, busyHandle);
   });
-  while (!inside) std::this_thread::yield();
+  kivtest::waitFor([&] { return inside.load(); }, "the busy thread inside its record write");
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "");
   ku::flushOpenStreams();  // returns although the busy stream is held
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");
