@@ -16,6 +16,12 @@ namespace {
 // Windows toolchain's thread model has no std::mutex).
 class Registry {
  public:
+  // Classes still named by global references at exit go first, while the
+  // rest of the registry is there for their destructors.
+  ~Registry() {
+    auto held = std::move(globals);
+    globals.clear();
+  }
   void lock() {
     while (busy_.test_and_set(std::memory_order_acquire)) {
     }
