@@ -67,8 +67,11 @@ int readCommandLine(std::FILE* in, std::string& line) {
   size_t n = std::strlen(buffer);
   bool complete = n > 0 && buffer[n - 1] == '\n';
   if (!complete && !std::feof(in)) {
-    // The buffer is full: the line fits only if its end comes next.
+    // The buffer is full: the line fits only if its end (LF, CR LF, or the
+    // end of input, with or without a CR before it) comes next. The line end
+    // is no part of the line, so it needs no room in the buffer.
     int c = std::fgetc(in);
+    if (c == '\r') c = std::fgetc(in);
     if (c != '\n' && c != EOF) {
       // Longer than the buffer: drop the rest of the line and refuse it.
       while ((c = std::fgetc(in)) != EOF && c != '\n') {

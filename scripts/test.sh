@@ -54,8 +54,10 @@ cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=Debug \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKIV_TSAN=ON >/dev/null
 cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests kivutils_unit_tests >/dev/null
 # (Threads that wait for the guard say so on standard output; not shown here.)
-TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/dssim/dssim_thread_tests" | grep -v '^Waiting for DD semaphore'
-TSAN_OPTIONS=halt_on_error=1 "$build/tsan/tests/hostlib/kivutils_unit_tests" \
+# Each run ends within its time (timeout exits with 124 and so fails the script).
+TSAN_OPTIONS=halt_on_error=1 timeout -k 10 600 "$build/tsan/tests/dssim/dssim_thread_tests" |
+  grep -v '^Waiting for DD semaphore'
+TSAN_OPTIONS=halt_on_error=1 timeout -k 10 900 "$build/tsan/tests/hostlib/kivutils_unit_tests" \
   --gtest_filter='HandleTable.ManyThreads:StreamLock.*:Datasets.ManyThreads*:Datasets.OpenWriters*:Datasets.NoStream*:HostServices.OneConsoleFromManyThreads' |
   grep -v -e '^Creating file' -e '^Waiting for DD semaphore'
 

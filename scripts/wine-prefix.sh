@@ -19,11 +19,11 @@ fi
 if [ -d "$prefix" ]; then
   echo "wine-prefix.sh: $prefix is not a booted $arch prefix; making it anew"
   # Wait for a wineserver that may still serve the old one.
-  wineserver -w 2>/dev/null || true
+  timeout 120 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
 fi
 rm -rf "$prefix"
 mkdir -p "$(dirname "$prefix")"
 KIV_WINE_ARCH=$arch "$here/wine-run" wineboot -i >/dev/null 2>&1
 KIV_WINE_ARCH=$arch "$here/wine-run" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wineserver -w
+timeout 120 wineserver -w || { echo "wine-prefix.sh: the wineserver still ran after 120 s" >&2; exit 1; }
 echo "$arch" > "$marker"

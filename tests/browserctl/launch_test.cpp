@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-using vantor::kCommandBufferSize;
 using vantor::launchCommand;
 using vantor::navigatesBack;
 using vantor::quotedProgramEnd;
@@ -47,10 +46,10 @@ TEST(LaunchCommand, ScansByCharactersOfTheCodePage) {
 
 TEST(LaunchCommand, TheJoinedLineMustFitTheBuffer) {
   const std::string program = "\"p\"";
-  const std::string fits(kCommandBufferSize - 1 - program.size() - 1, 'a');
+  const std::string fits(259 - program.size() - 1, 'a');  // 260 bytes with the terminator
   const auto line = launchCommand(program, fits, noLeadBytes);
   ASSERT_TRUE(line);
-  EXPECT_EQ(line->size(), kCommandBufferSize - 1);
+  EXPECT_EQ(line->size(), 259u);
   EXPECT_FALSE(launchCommand(program, fits + "a", noLeadBytes));
   EXPECT_FALSE(launchCommand(program, std::string(100000, 'a'), noLeadBytes));
 }

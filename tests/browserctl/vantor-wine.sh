@@ -28,6 +28,11 @@ libid='{7A31C0D0-4E95-11D4-B3C8-00A0C9E1F2A7}'
 export WINEPREFIX=$KIV_WINE_PREFIX
 
 winpath() { "$run" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+# Waits (at most 120 s) for the prefix's wineserver to end; ends it otherwise.
+settle() {
+  timeout 120 wineserver -w ||
+    { echo "vantor-wine.sh: the wineserver still ran after 120 s: ended" >&2; wineserver -k || true; }
+}
 drive() { "$run" "$driver" "$@" | tr -d '\r'; }
 registered() {  # <dll>: registers it for the rest of the case
   "$run" regsvr32 /s "$1" || { echo "FAIL: regsvr32 $1"; exit 1; }
@@ -133,11 +138,11 @@ display)
   fakepath=$(winpath "$fake")
   registered "$dll"
   with_standin
-  wineserver -w
+  settle
   status=0
   xvfb-run -a sh -c 's=0; "$1" "$2" dbgbox "$3" || s=1; "$1" "$2" atl "$3" || s=1; exit $s' sh \
     "$run" "$driver_with_standin" "$fakepath" | tr -d '\r' || status=$?
-  wineserver -w
+  settle
   exit $status
   ;;
 *)

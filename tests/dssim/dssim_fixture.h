@@ -5,6 +5,7 @@
 #include "kivdssim.h"
 #include "kivtrace.h"
 #include "process.h"
+#include "request_codes.h"
 
 #include <gtest/gtest.h>
 

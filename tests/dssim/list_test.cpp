@@ -5,6 +5,8 @@
 
 using namespace kiv;
 using kivtest::makePip;
+using kivtest::kOld, kivtest::kMod, kivtest::kNew, kivtest::kShr;
+using kivtest::kUncatlg, kivtest::kCatlg, kivtest::kDelete, kivtest::kKeep;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -90,11 +92,11 @@ TEST_F(Lists, TraceLevelOfEachLine) {
   for (int level = 0; level <= 9; ++level) {
     std::filesystem::remove(traceFile_);
     kivtest::dssimTrace.tracelevel = level;
-    auto dds = allocDD((pipString("A", "ZZ.A", kStatusNew, kDispDelete) + kMarker + pipString("B", nullptr)).c_str());
+    auto dds = allocDD((pipString("A", "ZZ.A", kNew, kDelete) + kMarker + pipString("B", nullptr)).c_str());
     ASSERT_TRUE(dds);
     freeDD(std::move(*dds));
-    EXPECT_FALSE(allocDD(pipString("C", "ZZ.MISSING", kStatusShr).c_str()));
-    EXPECT_FALSE(allocDD(pipString("D", "X/Y", kStatusShr).c_str()));
+    EXPECT_FALSE(allocDD(pipString("C", "ZZ.MISSING", kShr).c_str()));
+    EXPECT_FALSE(allocDD(pipString("D", "X/Y", kShr).c_str()));
     const auto t = traced();
     for (const auto& [line, lowest] : kLines) {
       const std::string& start = line;
@@ -115,8 +117,8 @@ TEST_F(Lists, ConcatenatedGeneratedNameLeavesTheList) {
 
 TEST_F(Lists, FailureOfTheSecondReleasesTheFirst) {
   setenv("KIVDELETEFILES", "YES", 1);
-  auto dds = allocDD((pipString("A", "ZZ.A", kStatusNew, kDispDelete) + pipString("B", "ZZ.MISSING", kStatusShr) +
-                      pipString("C", "ZZ.C", kStatusNew))
+  auto dds = allocDD((pipString("A", "ZZ.A", kNew, kDelete) + pipString("B", "ZZ.MISSING", kShr) +
+                      pipString("C", "ZZ.C", kNew))
                          .c_str());
   EXPECT_FALSE(dds);
   EXPECT_THAT(files(), IsEmpty());  // A was created, freed and deleted; C never looked at
@@ -136,10 +138,10 @@ TEST_F(Lists, EmptyListsGiveAnEmptyArray) {
 
 TEST_F(Lists, TooManyDDsAreRefusedAndReleased) {
   std::string list;
-  for (size_t i = 0; i < kMaxDDs; ++i) list += pipString("????????", nullptr);
+  for (size_t i = 0; i < 1023; ++i) list += pipString("????????", nullptr);
   auto full = allocDD(list.c_str());
   ASSERT_TRUE(full);
-  EXPECT_EQ(full->size(), kMaxDDs);
+  EXPECT_EQ(full->size(), 1023u);
   freeDD(std::move(*full));
   list += pipString("????????", nullptr);
   EXPECT_FALSE(allocDD(list.c_str()));

@@ -57,6 +57,8 @@ TEST_P(DatasetsE2e, TraceLinesAtLevelNine) {
       "getConcatIdentN() begin",
       "\tAlloc    DD=SYS00000 (ZZ.DATA(M1), DISP=(SHR,KEEP,KEEP))   rc=0 (0,0)",
       "\tAlloc    DD=SYSUT1 (ZZ.DATA(M1), VOL=SER=VOL001, DISP=(SHR,KEEP,KEEP))   rc=0 (0,0)",
+      "\tAlloc    DD=FIELDS (ZZ.FIELDS(M1), VOL=SER=VOL001, UNIT=3390, DISP=(SHR,CATLG,DELETE))   rc=0 (0,0)",
+      "\tAlloc    DD=PATHDD (/u/zz/fields.txt, PATHDISP=(KEEP,UNCATLG))   rc=0 (0,0)",
       "\tAlloc    DD=NEWDD (ZZ.DATA, DISP=(NEW,KEEP,KEEP))   rc=4 (4704,0)",
       "\tError: dynalloc() rc=4, error code=0x4704, info code=0000",
       "\tError: dynalloc() rc=4, error code=0x6708, info code=0000",

@@ -14,6 +14,7 @@
 #include "kivrecordstrings.h"
 #include "kivstreams.h"
 #include "test_trace.h"
+#include "wait.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -542,13 +543,12 @@ TEST_F(Datasets, OpenWritersAreWrittenOutAtExit) {
     Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("first\n"));
     fake.duringStringRegion = [&] {
       inside = true;
-      for (int i = 0; i < 20000 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      kivtest::waitFor([&] { return release.load(); }, "the main thread's release");
     };
     second = Java_com_zov_kiv_host_KivDatasetWriter_writeRecordN(fake.env(), o, busyHandle, fake.string("second\n"));
     fake.duringStringRegion = nullptr;
   });
-  for (int i = 0; i < 20000 && !inside; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(inside.load());
+  kivtest::waitFor([&] { return inside.load(); }, "the busy thread inside its record write");
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "");
   ku::finishStreamsAtExit();
   EXPECT_EQ(kivtest::readFile("ZZ.IDLE__"), "kept\n");

@@ -3,11 +3,48 @@
 #include <cstdarg>
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
 namespace kivtest {
 namespace {
+
+// The classes of every FakeJni of the process and the global references that
+// keep them alive. Shared by the threads' FakeJnis: a short spin lock (the
+// Windows toolchain's thread model has no std::mutex).
+class Registry {
+ public:
+  // Classes still named by global references at exit go first, while the
+  // rest of the registry is there for their destructors.
+  ~Registry() {
+    auto held = std::move(globals);
+    globals.clear();
+  }
+  void lock() {
+    while (busy_.test_and_set(std::memory_order_acquire)) {
+    }
+  }
+  void unlock() { busy_.clear(std::memory_order_release); }
+
+  std::map<const FakeClass*, std::weak_ptr<FakeClass>> live;       // every class not yet freed
+  std::multimap<const void*, std::shared_ptr<FakeClass>> globals;  // one entry per global reference
+
+ private:
+  std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+};
+
+Registry& registry() {
+  static Registry r;
+  return r;
+}
+
+// Throws for a class that is no longer loaded (a dangling reference).
+void checkLoaded(jclass c) {
+  std::lock_guard lock(registry());
+  if (!registry().live.count(static_cast<const FakeClass*>(c))) throw std::logic_error("class no longer loaded");
+}
 
 FakeField* fieldOf(jfieldID id) { return reinterpret_cast<FakeField*>(id); }
 jfieldID idOf(const FakeField* f) { return reinterpret_cast<jfieldID>(const_cast<FakeField*>(f)); }
@@ -17,6 +54,7 @@ FakeClass* classOf(jclass c) { return static_cast<FakeClass*>(c); }
 jfieldID lookup(JNIEnv* env, jclass cls, const char* name, const char* sig, bool isStatic) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
+  checkLoaded(cls);
   auto it = classOf(cls)->fields.find(name);
   if (it == classOf(cls)->fields.end() || it->second.signature != sig || it->second.isStatic != isStatic) {
     fake.exceptionPending = true;  // NoSuchFieldError
@@ -37,6 +75,7 @@ FakeValue& instance(JNIEnv* env, jobject o, jfieldID id, const char* sig) {
 FakeValue& statics(JNIEnv* env, jclass c, jfieldID id, const char* sig) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
+  checkLoaded(c);
   if (!fieldOf(id)->isStatic || fieldOf(id)->signature != sig) throw std::logic_error("field type mismatch");
   return classOf(c)->statics[fieldOf(id)];
 }
@@ -101,6 +140,7 @@ void JNICALL DeleteLocalRef(JNIEnv* env, jobject ref) { FakeJni::of(env).deleteL
 jmethodID JNICALL GetMethodID(JNIEnv* env, jclass c, const char* n, const char* s) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
+  checkLoaded(c);
   auto it = classOf(c)->methods.find(std::string(n) + s);
   if (it == classOf(c)->methods.end()) {
     fake.exceptionPending = true;  // NoSuchMethodError
@@ -192,14 +232,29 @@ void JNICALL GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize len, jch
     i += static_cast<std::size_t>(n);
   }
 }
+// A global reference to a class keeps the class alive (see FakeClass);
+// other global references are the object itself.
 jobject JNICALL NewGlobalRef(JNIEnv* env, jobject o) {
   FakeJni& fake = FakeJni::of(env);
   fake.call();
-  if (o) ++fake.globalRefsHeld;
+  if (!o) return nullptr;
+  ++fake.globalRefsHeld;
+  std::lock_guard lock(registry());
+  auto it = registry().live.find(static_cast<const FakeClass*>(o));
+  if (it != registry().live.end())
+    if (auto cls = it->second.lock()) registry().globals.emplace(o, std::move(cls));
   return o;
 }
 void JNICALL DeleteGlobalRef(JNIEnv* env, jobject o) {
-  if (o) --FakeJni::of(env).globalRefsHeld;
+  if (!o) return;
+  --FakeJni::of(env).globalRefsHeld;
+  std::shared_ptr<FakeClass> released;  // freed after the lock is given up
+  std::lock_guard lock(registry());
+  auto it = registry().globals.find(o);
+  if (it != registry().globals.end()) {
+    released = std::move(it->second);
+    registry().globals.erase(it);
+  }
 }
 // Classes by name: the stand-in knows none (NoClassDefFoundError), and
 // defines none (as a VM that refuses the class file).
@@ -214,6 +269,7 @@ jclass JNICALL FindClass(JNIEnv* env, const char*) { return refuseClass(env); }
 jclass JNICALL DefineClass(JNIEnv* env, const char*, jobject, const jbyte*, jsize) { return refuseClass(env); }
 jboolean JNICALL IsInstanceOf(JNIEnv* env, jobject o, jclass c) {
   FakeJni::of(env).call();
+  checkLoaded(c);
   return !o || objectOf(o)->cls == classOf(c) ? JNI_TRUE : JNI_FALSE;
 }
 
@@ -234,6 +290,11 @@ jboolean JNICALL IsSameObject(JNIEnv* env, jobject a, jobject b) {
 }  // namespace
 
 int FakeJni::weakRefsHeld() { return weakRefs.load(); }
+
+FakeClass::~FakeClass() {
+  std::lock_guard lock(registry());
+  registry().live.erase(this);
+}
 
 FakeJni::FakeJni() {
   table_.reserved0 = this;
@@ -289,9 +350,14 @@ void FakeJni::call() {
 }
 
 FakeClass* FakeJni::defineClass(const std::string& name) {
-  classes_.push_back(std::make_unique<FakeClass>());
-  classes_.back()->name = name;
-  return classes_.back().get();
+  auto cls = std::make_shared<FakeClass>();
+  cls->name = name;
+  {
+    std::lock_guard lock(registry());
+    registry().live[cls.get()] = cls;
+  }
+  classes_.push_back(cls);
+  return cls.get();
 }
 
 void FakeJni::declare(FakeClass* cls, const std::string& name, const std::string& signature, bool isStatic) {

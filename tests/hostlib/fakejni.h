@@ -50,11 +50,16 @@ struct FakeByteArray : _jbyteArray {
   std::vector<jbyte> bytes;
 };
 
+// A class lives while its FakeJni does, and beyond that while a global
+// reference names it (as a VM keeps a class loaded that a global reference
+// holds). Using a class after that is an error of the library: every call
+// that takes a class throws for it.
 struct FakeClass : _jclass {
   std::string name;
   std::map<std::string, FakeField> fields;  // by name
   std::map<const FakeField*, FakeValue> statics;
   std::map<std::string, FakeMethod> methods;  // by name + signature
+  ~FakeClass();
 };
 
 struct FakeObject : _jobject {
@@ -123,7 +128,7 @@ class FakeJni {
   bool inCall_ = false;
   JNINativeInterface_ table_{};
   JNIEnv env_{};
-  std::vector<std::unique_ptr<FakeClass>> classes_;
+  std::vector<std::shared_ptr<FakeClass>> classes_;
   std::vector<std::unique_ptr<FakeObject>> objects_;
   std::vector<std::unique_ptr<FakeString>> strings_;
   std::vector<std::unique_ptr<FakeCharArray>> charArrays_;

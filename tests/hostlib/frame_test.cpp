@@ -100,11 +100,55 @@ TEST_F(Frame, SecondInitReplacesFileAndLevel) {
 
 TEST_F(Frame, TraceLevelAnnouncesOnlyAroundLevelEight) {
   kivtest::TraceFile trace(0);
+  EXPECT_EQ(traceLevel(7), 0) << "from 0 to 7: silent";
+  EXPECT_EQ(traceLevel(7), 0) << "from 7 to 7: silent";
+  EXPECT_EQ(traceLevel(8), 0) << "to 8: announced";
+  EXPECT_EQ(traceLevel(7), 0) << "from 8: announced";
   EXPECT_EQ(traceLevel(9), 0);
   EXPECT_EQ(traceLevel(3), 0) << "from 9: announced";
   EXPECT_EQ(traceLevel(2), 0) << "from 3 to 2: silent";
   EXPECT_EQ(ku::traceLevel(), 2);
-  EXPECT_THAT(trace.lines(), ElementsAre("Set trace level 9", "Set trace level 3"));
+  EXPECT_THAT(trace.lines(),
+              ElementsAre("Set trace level 8", "Set trace level 7", "Set trace level 9", "Set trace level 3"));
+}
+
+// The level that initTraceN and traceLevelN set gates lines at the boundary
+// itself: at 7 a level-7 line is written and a level-8 line (a method's
+// begin and end) is not; at 8 both are, a level-9 line is not.
+TEST_F(Frame, LevelsSevenAndEight) {
+  std::string dir = kivtest::makeTempDir("frame");
+  std::string path = dir + "/t.txt";
+  auto since = [&, seen = std::size_t{0}]() mutable {
+    std::vector<std::string> out;
+    auto all = kivtest::lines(kivtest::readFile(path));
+    for (std::size_t i = seen; i < all.size(); ++i) out.push_back(all[i].substr(20));
+    seen = all.size();
+    return out;
+  };
+  auto userId = [&] { Java_com_zov_kiv_host_KivJava_getUserIdN(env(), java_); };
+  EXPECT_EQ(initTrace(path, 7), 0);
+  EXPECT_EQ(ku::traceLevel(), 7);
+  traceLine("seven", 7);
+  traceLine("eight", 8);
+  userId();
+  EXPECT_THAT(since(), ElementsAre("seven", "\tUser Id: TESTUSER"));
+  EXPECT_EQ(initTrace(path, 8), 0);
+  EXPECT_EQ(ku::traceLevel(), 8);
+  traceLine("eight", 8);
+  traceLine("nine", 9);
+  userId();
+  EXPECT_THAT(since(), ElementsAre("eight", "getUserIdN() begin", "\tUser Id: TESTUSER", "getUserIdN() end (rc=0)"));
+  EXPECT_EQ(traceLevel(7), 0);
+  traceLine("eight", 8);
+  userId();
+  EXPECT_THAT(since(), ElementsAre("Set trace level 7", "\tUser Id: TESTUSER"));
+  EXPECT_EQ(traceLevel(8), 0);
+  traceLine("eight", 8);
+  traceLine("nine", 9);
+  userId();
+  EXPECT_THAT(since(), ElementsAre("Set trace level 8", "eight", "getUserIdN() begin", "\tUser Id: TESTUSER",
+                                   "getUserIdN() end (rc=0)"));
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(Frame, TraceLevelIsKeptWhileOff) {

@@ -9,11 +9,15 @@
 #include "kivhostsvc.h"
 #include "test_trace.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -136,11 +140,28 @@ TEST_F(HostServices, ConsoleVectorWithoutAddElementAndOfAnotherClass) {
 // its three messages. Also run under ThreadSanitizer.
 TEST_F(HostServices, OneConsoleFromManyThreads) {
   ku::setTraceLevel(1);  // a method of the wrong class would leave an internal-error line
+  // The class cached by a thread that has ended stays loaded while the
+  // console names it, as in the VM.
+  jint ended = create("ENDED");
+  std::thread([ended] {
+    kivtest::FakeJni fake;
+    auto* vectors = fake.defineClass("java/util/Vector");
+    fake.declareMethod(vectors, kAddElement, kAddElementSig);
+    auto* self = fake.newObject(fake.defineClass("com/zov/kiv/host/KivConsoleCommand"));
+    EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleCommandN(fake.env(), self, ended, fake.string("D T"),
+                                                                       fake.newObject(vectors)),
+              0);
+  }).join();
+  auto* v = fake_.newObject(vectorClass_);
+  EXPECT_EQ(command(ended, "D T", v), 0);
+  EXPECT_EQ(v->received.size(), 3u);
+  EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, ended), 0);
+
   for (int round = 0; round < 20; ++round) {
     jint h = create("SHARED");
     ASSERT_NE(h, 0);
-    std::atomic<int> started{0};
-    std::vector<int> wrong(4, 0);
+    std::atomic<int> started{0};  // threads past their 20th call, or stopped before it
+    std::vector<int> wrong(4, 0), stoppedEarly(4, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
       threads.emplace_back([&, t] {
@@ -152,7 +173,8 @@ TEST_F(HostServices, OneConsoleFromManyThreads) {
         auto* self = fake.newObject(fake.defineClass("com/zov/kiv/host/KivConsoleCommand"));
         kivtest::FakeObject* mine[] = {fake.newObject(vectors), fake.newObject(collectors)};
         int ok[2] = {0, 0};
-        for (int i = 0; i < 400; ++i) {
+        int i = 0;
+        for (; i < 400; ++i) {
           if (i == 20) ++started;
           int k = (i + t) % 2;
           jint rc = Java_com_zov_kiv_host_KivConsoleCommand_consoleCommandN(fake.env(), self, h, fake.string("D T"),
@@ -160,13 +182,24 @@ TEST_F(HostServices, OneConsoleFromManyThreads) {
           if (rc != 0) break;
           ++ok[k];
         }
+        if (i < 20) {
+          stoppedEarly[t] = 1;
+          ++started;
+        }
         for (int k = 0; k < 2; ++k)
           if (mine[k]->received.size() != 3u * static_cast<unsigned>(ok[k])) ++wrong[t];
       });
     }
-    while (started < 4 && round % 2 == 0) std::this_thread::yield();
+    if (round % 2 == 0) {
+      // The console is deleted only once every thread collected 20 times.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+      while (started < 4 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+      EXPECT_EQ(started, 4) << "round " << round << ": threads still short of 20 calls after 60 s";
+    }
     EXPECT_EQ(Java_com_zov_kiv_host_KivConsoleCommand_consoleDeleteN(env(), consoleObject_, h), 0);
     for (auto& th : threads) th.join();
+    if (round % 2 == 0)
+      EXPECT_THAT(stoppedEarly, ::testing::Each(0)) << "round " << round << ": a call failed before the deletion";
     EXPECT_THAT(wrong, ::testing::Each(0)) << "round " << round;
   }
   EXPECT_THAT(trace_.lines(), Not(Contains(::testing::HasSubstr("internal error"))));
@@ -250,12 +283,39 @@ TEST_F(HostServices, StatOfADirectoryAndOfAFilesParent) {
   std::string dir = trace_.dir() + "/sub";
   ASSERT_EQ(mkdir(dir + "/"), 0);
   kivtest::writeFile(dir + "/f.txt", "12345");
+  // Access and modification times set apart, each to a date of its own
+  // (2001-09-09, 2004-11-09 for the file; 2008-01-10, 2011-03-13 for the
+  // directory); the change time is the real one, now.
+  auto setTimes = [](const std::string& path, time_t atime, time_t mtime) {
+    const timespec times[2] = {{atime, 0}, {mtime, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
+  };
+  setTimes(dir + "/f.txt", 1000000000, 1100000000);
+  setTimes(dir, 1200000000, 1300000000);
+  auto changed = [](const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return static_cast<int>(st.st_ctime);
+  };
   ASSERT_EQ(stat(dir + "/"), 0);
   EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 040000);
+  EXPECT_EQ(field(file_, "ivAtime").i, 1200000000);
+  EXPECT_EQ(field(file_, "ivMtime").i, 1300000000);
+  EXPECT_EQ(field(file_, "ivCtime").i, changed(dir));
+  EXPECT_GT(field(file_, "ivCtime").i, 1300000000);
+  ASSERT_EQ(stat(dir + "/f.txt/"), 0) << "a file: the path up to its last separator";
+  EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 0100000);
+  EXPECT_EQ(field(file_, "ivSize").i, 5);
+  EXPECT_EQ(field(file_, "ivAtime").i, 1000000000);
+  EXPECT_EQ(field(file_, "ivMtime").i, 1100000000);
+  EXPECT_EQ(field(file_, "ivCtime").i, changed(dir + "/f.txt"));
   int inode = field(file_, "ivInode").i;
   field(file_, "ivInode").i = 0;
+  ASSERT_EQ(stat(dir + "/"), 0);
+  int dirInode = field(file_, "ivInode").i;
+  field(file_, "ivInode").i = 0;
   ASSERT_EQ(stat(dir + "/f.txt"), 0) << "asks for the parent";
-  EXPECT_EQ(field(file_, "ivInode").i, inode);
+  EXPECT_EQ(field(file_, "ivInode").i, dirInode);
   EXPECT_EQ(field(file_, "ivPermissions").i & 0170000, 040000);
 
   field(file_, "ivSize").i = -7;

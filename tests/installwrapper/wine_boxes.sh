@@ -4,13 +4,18 @@
 # buttons and default button compared with the string tables in English,
 # German and Japanese, and answered.
 here=$(cd "$(dirname "$0")" && pwd)
+# Waits (at most 120 s) for the prefix's wineserver to end; ends it otherwise.
+settle() {
+  timeout 120 wineserver -w ||
+    { echo "wine_boxes.sh: the wineserver still ran after 120 s: ended" >&2; wineserver -k || true; }
+}
 if [ -z "${DRAVIK_UNDER_XVFB:-}" ]; then
   # Headless and display runs must not share a wineserver.
   export WINEPREFIX=${KIV_WINE_PREFIX:?}
-  wineserver -w
+  settle
   rc=0
-  DRAVIK_UNDER_XVFB=1 xvfb-run -a "$0" "$@" || rc=$?
-  wineserver -w
+  DRAVIK_UNDER_XVFB=1 timeout -k 10 500 xvfb-run -a "$0" "$@" || rc=$?
+  settle
   exit $rc
 fi
 source "$here/wine_common.sh"
@@ -25,6 +30,17 @@ box() {
   (LC_ALL=$locale dravik "$kitname" && echo "$status" >"$result") &
   local runner=$!
   LC_ALL=$locale wine "$boxdriver_exe" "$answer" "$wwork\\$kitname.box" >/dev/null 2>&1 || fail "$kitname: no box found"
+  # Dravik ends once its box is answered; one left open ends the prefix's
+  # programs after 60 s.
+  local waited=0
+  while kill -0 "$runner" 2>/dev/null && [ $waited -lt 600 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  if kill -0 "$runner" 2>/dev/null; then
+    fail "$kitname: Dravik still ran 60 s after its box"
+    wineserver -k || true
+  fi
   wait "$runner" || true
   status=$(cat "$result" 2>/dev/null || echo none)
   "$DRAVIK_STRINGS" "$dravik_exe" "$lang" message 2004 >"$work/want.caption"

@@ -3,11 +3,13 @@
 // lines they add to a shared trace file.
 #include "kivdssim.h"
 #include "process.h"
+#include "request_codes.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::EndsWith;
@@ -108,10 +110,21 @@ TEST_F(Spawn, SystemRefusesALineLongerThanItsBuffer) {
   EXPECT_EQ(r.out, rcLine("-000000000001", "ffffffff") + kMarker);
   EXPECT_FALSE(std::filesystem::exists(dir_ + "/RAN"));
 
-  std::string longest = "touch RAN #" + std::string(1023 - 11, 'x') + "\n";
-  auto fits = kivjava({"-spawnclient_system", "", ""}, longest);
-  EXPECT_EQ(fits.exitCode, 0);
-  EXPECT_TRUE(std::filesystem::exists(dir_ + "/RAN"));
+  // The line end takes no room: 1023 characters fit with LF or CR LF, 1024 do not.
+  auto ofLength = [](const std::string& file, std::size_t length, const std::string& end) {
+    std::string text = "touch " + file + " #";
+    return text + std::string(length - text.size(), 'x') + end;
+  };
+  for (const auto& [file, length, end] : {std::tuple{"LF1023", 1023u, "\n"}, std::tuple{"CRLF1023", 1023u, "\r\n"},
+                                          std::tuple{"CRLF1022", 1022u, "\r\n"}}) {
+    auto fits = kivjava({"-spawnclient_system", "", ""}, ofLength(file, length, end));
+    EXPECT_EQ(fits.exitCode, 0) << file;
+    EXPECT_EQ(fits.out, rcLine("000000000000", "00000000") + kMarker) << file;
+    EXPECT_TRUE(std::filesystem::exists(dir_ + "/" + file)) << file;
+  }
+  auto over = kivjava({"-spawnclient_system", "", ""}, ofLength("CRLF1024", 1024, "\r\n"));
+  EXPECT_EQ(over.exitCode, 255);
+  EXPECT_FALSE(std::filesystem::exists(dir_ + "/CRLF1024"));
 }
 
 TEST_F(Spawn, SystemWithMissingPositions) {
@@ -152,7 +165,7 @@ TEST_F(Spawn, AttachWithMissingPositionsPrintsEmptyArguments) {
 }
 
 TEST_F(Spawn, AttachWithAFailingAllocation) {
-  auto r = attach(pip("A", "ZZ.A", kiv::kStatusNew) + pip("B", "ZZ.MISSING", kiv::kStatusShr), "8");
+  auto r = attach(pip("A", "ZZ.A", kivtest::kNew) + pip("B", "ZZ.MISSING", kivtest::kShr), "8");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, EndsWith(rcLine("000016773120", "00fff000") + kMarker));
   EXPECT_EQ(r.err, kMarkerErr);
@@ -166,9 +179,9 @@ TEST_F(Spawn, AttachWithAFailingAllocation) {
 TEST_F(Spawn, AttachWithConcatenationsAndFiles) {
   opts_.env["KIVCREATEFILES"] = "YES";
   opts_.env["KIVDELETEFILES"] = "YES";
-  const std::string list = pip("A", "ZZ.A", kiv::kStatusNew, kiv::kDispDelete) + kConcat +
-                           pip("B", "ZZ.B", kiv::kStatusShr, kiv::kDispKeep) + kConcat +
-                           pip("????????", "ZZ.C", kiv::kStatusNew, kiv::kDispKeep);
+  const std::string list = pip("A", "ZZ.A", kivtest::kNew, kivtest::kDelete) + kConcat +
+                           pip("B", "ZZ.B", kivtest::kShr, kivtest::kKeep) + kConcat +
+                           pip("????????", "ZZ.C", kivtest::kNew, kivtest::kKeep);
   auto r = attach(list, "5");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_THAT(r.out, HasSubstr("Creating file 'ZZ.A__'\n"));

@@ -89,20 +89,18 @@ RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
   out.close(1);
   err.close(1);
   in.close(0);
+  // The input goes in as the child takes it, between reads of its output, so
+  // that neither side waits for the other.
+  const std::string text = options.input.value_or("");
+  size_t done = 0;
   if (options.input) {
     signal(SIGPIPE, SIG_IGN);
-    const std::string& text = *options.input;
-    size_t done = 0;
-    while (done < text.size()) {
-      ssize_t n = write(in.fd[1], text.data() + done, text.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
+    fcntl(in.fd[1], F_SETFL, fcntl(in.fd[1], F_GETFL) | O_NONBLOCK);
   }
-  in.close(1);
+  if (text.empty()) in.close(1);
 
   RunResult result;
-  pollfd fds[2] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}};
+  pollfd fds[3] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}, {in.fd[1], POLLOUT, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
   char buf[65536];
@@ -111,12 +109,19 @@ RunResult run(const std::vector<std::string>& argv, const RunOptions& options) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       kill(pid, SIGKILL);
+      result.err += "\n[kivtest::run: killed after " + std::to_string(options.timeoutSeconds) + " s]\n";
       break;
     }
-    int ready = poll(fds, 2, static_cast<int>(left.count()));
+    fds[2].fd = in.fd[1];
+    int ready = poll(fds, 3, static_cast<int>(left.count()));
     if (ready < 0) {
       if (errno == EINTR) continue;
       break;
+    }
+    if (fds[2].fd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      ssize_t n = write(in.fd[1], text.data() + done, text.size() - done);
+      if (n > 0) done += static_cast<size_t>(n);
+      if ((n < 0 && errno != EAGAIN && errno != EINTR) || done == text.size()) in.close(1);
     }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;

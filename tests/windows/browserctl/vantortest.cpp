@@ -968,6 +968,20 @@ int activation(const std::string& fake) {
     check(o.argc == 4, "app with blanks: several arguments");
     check(o.wentBack, "back other than false: back");
   }
+  {
+    // app reaches the program in the system ANSI code page (here 1252):
+    // e-acute is the one byte E9, not the two bytes of UTF-8.
+    check(GetACP() == 1252, "the system ANSI code page is 1252, as the next check expects: " +
+                                std::to_string(GetACP()));
+    const Outcome o = activate(launches, site, {L"caf\u00e9", nullptr, nullptr});
+    std::string bytes;
+    for (unsigned char ch : o.line.substr(std::min(o.line.size(), quoted(fake).size() + 1))) {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, " %02X", ch);
+      bytes += hex;
+    }
+    check(o.launched == 1 && o.line == quoted(fake) + " caf\xE9", "app in the ANSI code page: bytes" + bytes);
+  }
   for (const wchar_t* no : {L"false", L"FALSE", L"FaLsE"}) {
     const Outcome o = activate(launches, site, {L"x", nullptr, no});
     check(o.launched == 1, "back false: still launched");
@@ -1095,7 +1109,7 @@ Outcome watched(Launches& launches, TestSite& site, const Props& p, BoxWatch& w)
   HANDLE thread = CreateThread(nullptr, 0, watchBoxes, &w, 0, nullptr);
   const Outcome o = activate(launches, site, p);
   SetEvent(w.stop);
-  WaitForSingleObject(thread, INFINITE);
+  check(WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0, "the box watcher ends within 30 s");
   CloseHandle(thread);
   CloseHandle(w.stop);
   return o;

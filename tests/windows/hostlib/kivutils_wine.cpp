@@ -97,8 +97,28 @@ void fileSystem(HMODULE lib, kivtest::FakeJni& fake, const std::string& work) {
   check("errno of an existing directory", field("errno").i == EEXIST, std::to_string(field("errno").i));
   check("strerror of an existing directory", field("strerror").s == std::string(std::strerror(EEXIST)));
 
+  // Access and write times set apart (2008-01-10 and 2011-03-13); the
+  // creation time stays as the file system has it (Wine: the write time).
+  auto fileTime = [](long long unixTime) {
+    const unsigned long long ticks = static_cast<unsigned long long>(unixTime + 11644473600LL) * 10000000ULL;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  };
+  HANDLE dir = CreateFileA((work + "\\newdir").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const FILETIME accessed = fileTime(1200000000), written = fileTime(1300000000);
+  check("directory times set", dir != INVALID_HANDLE_VALUE && SetFileTime(dir, nullptr, &accessed, &written));
+  if (dir != INVALID_HANDLE_VALUE) CloseHandle(dir);
   check("statN of a directory", statN(env, file, fake.string(host + "/newdir/")) == 0);
   check("a directory's mode", (field("ivPermissions").i & 0170000) == 040000);
+  check("access time", field("ivAtime").i == 1200000000, std::to_string(field("ivAtime").i));
+  check("modification time", field("ivMtime").i == 1300000000, std::to_string(field("ivMtime").i));
+  WIN32_FILE_ATTRIBUTE_DATA real{};
+  GetFileAttributesExA((work + "\\newdir").c_str(), GetFileExInfoStandard, &real);
+  const long long created =
+      static_cast<long long>(((static_cast<unsigned long long>(real.ftCreationTime.dwHighDateTime) << 32) |
+                              real.ftCreationTime.dwLowDateTime) / 10000000ULL) - 11644473600LL;
+  check("creation time", field("ivCtime").i == created,
+        std::to_string(field("ivCtime").i) + " for " + std::to_string(created));
   check("the drive's number", field("ivDevid").i == std::toupper(static_cast<unsigned char>(work[0])) - 'A',
         std::to_string(field("ivDevid").i));
   touch(work + "\\newdir\\f.txt");

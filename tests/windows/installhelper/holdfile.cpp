@@ -54,7 +54,12 @@ int main() {
     CloseHandle(held);
     return 2;
   }
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) {
+    std::printf("holdfile: '%s' did not end within 120 s\n", command.c_str());
+    TerminateProcess(pi.hProcess, 1);
+    CloseHandle(held);
+    return 3;
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);

@@ -55,13 +55,18 @@ int main() {
     TerminateProcess(child.hProcess, 0);
     return 2;
   }
-  WaitForSingleObject(run.hProcess, INFINITE);
+  if (WaitForSingleObject(run.hProcess, 120000) != WAIT_OBJECT_0) {
+    std::printf("withchild: '%s' did not end within 120 s\n", command.c_str());
+    TerminateProcess(run.hProcess, 1);
+    TerminateProcess(child.hProcess, 0);
+    return 3;
+  }
   DWORD code = 0;
   GetExitCodeProcess(run.hProcess, &code);
   std::fflush(stdout);
   std::printf("exit=%ld (0x%08lx)\n", static_cast<long>(code), static_cast<unsigned long>(code));
   TerminateProcess(child.hProcess, 0);
-  WaitForSingleObject(child.hProcess, INFINITE);
+  if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0) std::printf("withchild: the child did not end\n");
   for (HANDLE h : {run.hProcess, run.hThread, child.hProcess, child.hThread, ready}) CloseHandle(h);
   return 0;
 }

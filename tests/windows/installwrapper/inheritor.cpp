@@ -36,7 +36,11 @@ int main() {
     std::printf("inheritor: cannot start '%s' (error %lu)\n", command.c_str(), GetLastError());
     return 2;
   }
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) {
+    std::printf("inheritor: '%s' did not end within 120 s\n", command.c_str());
+    TerminateProcess(pi.hProcess, 1);
+    return 3;
+  }
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);

@@ -49,6 +49,7 @@ public final class DatasetSuite implements KivApplication {
         endToEnd();
         write("ZZ.DATA__VOL001", "");
         allocationLine();
+        everyField();
         refusals();
         writerAndMembers();
         characterArrays();
@@ -137,6 +138,73 @@ public final class DatasetSuite implements KivApplication {
         c.eq("SYSUT1 testN", 0, dd.testN());
         c.eq("SYSUT1 dynfreeN", 0, dd.dynfreeN());
         c.eq("SYSUT1 dyndestroyN", 0, dd.dyndestroyN());
+    }
+
+    /**
+     * Every field that dyninitN reads, each number with a value of its own,
+     * at its position in the PIP string; the test that runs the suite checks
+     * the allocation lines.
+     */
+    private void everyField() throws IOException {
+        write("ZZ.FIELDS__VOL001", "");
+        KivDatasetDD dd = dd("FIELDS", "ZZ.FIELDS", "M1", SHR);
+        dd.ivVolser = "VOL001";
+        dd.ivUnit = "3390";
+        dd.ivVolRefDSName = "ZZ.VOLREF";
+        dd.ivPrivate = true;
+        dd.ivVolumeSequenceNumber = 3800;
+        dd.ivVolumeCount = 39;
+        dd.ivLabel = 40;
+        dd.ivDatasetSequenceNumber = 4100;
+        dd.ivNormdisp = (byte) CATLG;
+        dd.ivConddisp = 4;  // DELETE
+        dd.ivDSORG = 0x12345;  // low 16 bits: 9029
+        dd.ivAlcunit = -11;
+        dd.ivAvgblk = 2500;
+        dd.ivPrimary = 1200;
+        dd.ivSecondary = 1300;
+        dd.ivDirblk = 2400;
+        dd.ivMiscflags = 0x1C3;  // low 8 bits: 195
+        dd.ivRecfm = (byte) 0x90;  // -112
+        dd.ivBlksize = 0x10000 + 27998;
+        dd.ivLrecl = 0x1FFF0;  // low 16 bits, unsigned: 65520
+        dd.ivDCBRefDSName = "ZZ.DCBREF";
+        dd.ivDCBRefDDName = "DCBDD";
+        dd.ivStorclass = "SC1";
+        dd.ivMgntclass = "MC1";
+        dd.ivDataclass = "DC1";
+        dd.ivDSNType = (byte) 0xE1;  // unsigned: 225
+        dd.ivLikeDS = "ZZ.LIKE";
+        dd.ivSysoutClass = "QX";  // 'Q': 81
+        dd.ivSysoutName = "SOWRITER";
+        dd.ivRefDDName = "REFDD";
+        dd.ivPassword = "PW";
+        dd.ivPathopts = 3300;
+        dd.ivPathmode = 3400;
+        dd.ivPathNDisp = 35;
+        dd.ivPathCDisp = 36;
+        c.eq("FIELDS dyninitN", 0, dd.dyninitN());
+        c.eq("FIELDS PIP string",
+             "FIELDS $ ZZ.FIELDS $ 81 $ SOWRITER $ M1 $ 8 $ 2 $ 4 $ 3390 $ VOL001 $ 9029 $ -11 $ 1200 $ 1300 $ "
+                 + "-112 $ 27998 $ 65520 $ ZZ.VOLREF $ ZZ.DCBREF $ DCBDD $ 195 $ PW $ 0 $ 0 $ 2400 $ 2500 $ SC1 $ "
+                 + "MC1 $ DC1 $ REFDD $ ZZ.LIKE $ 225 $ 00000000 $ 3300 $ 3400 $ 35 $ 36 $ 1 $ 3800 $ 39 $ 40 $ "
+                 + "4100 $  $$$ ",
+             dd.toHexStringN());
+        c.eq("FIELDS dynallocN", 0, dd.dynallocN());
+        c.eq("FIELDS dynfreeN", 0, dd.dynfreeN());
+        c.eq("FIELDS dyndestroyN", 0, dd.dyndestroyN());
+
+        KivDatasetDD path = dd("PATHDD", null, null, 0);
+        path.ivPathString = "/u/zz/fields.txt";
+        path.ivPathNDisp = 8;  // KEEP
+        path.ivPathCDisp = 1;  // UNCATLG
+        c.eq("PATHDD dyninitN", 0, path.dyninitN());
+        String pip = path.toHexStringN();
+        c.isTrue("PATHDD PIP string: " + pip,
+                 pip != null && pip.contains(" $ 00000000 $ 0 $ /u/zz/fields.txt $ 0 $ 0 $ 8 $ 1 $ 0 $ "));
+        c.eq("PATHDD dynallocN", 0, path.dynallocN());
+        c.eq("PATHDD dynfreeN", 0, path.dynfreeN());
+        c.eq("PATHDD dyndestroyN", 0, path.dyndestroyN());
     }
 
     private void refusals() {
