@@ -130,11 +130,12 @@ check "PATH wins over JAVA_HOME" "fakejvm: kiv_main called" "$out"
 absent "PATH wins: the stand-in below JAVA_HOME not run" "fakejvm2" "$out"
 check "PATH wins: the load message" "Loaded library 'jvm.dll' in '$(winpath "$jdk")\\jre\\bin\\classic;'." "$out"
 
-# A jvm.dll of the other architecture below JAVA_HOME fails cleanly: the
-# explanation keeps the bare name's error number, the trace has 193.
+# A jvm.dll of the other architecture below JAVA_HOME (in the last place
+# tried) fails cleanly: the explanation keeps the bare name's error number,
+# the trace has 193.
 if [ -n "$other" ]; then
-  mkdir -p other/bin/server
-  cp "$other/tests/windows/launcher/fakejvm/jvm.dll" other/bin/server/
+  mkdir -p other/jre/bin/client
+  cp "$other/tests/windows/launcher/fakejvm/jvm.dll" other/jre/bin/client/
   out=$(JAVA_HOME=$(winpath "$work/other") run "$driver" "$(winpath "$exe")" -t p.props otherhome)
   check "other architecture below JAVA_HOME: the bare name's error number" \
         "Attempting to load the Java 1.4 library (jvm.dll) returned errno=126 (0x007e)." "$out"
@@ -143,7 +144,10 @@ if [ -n "$other" ]; then
         $'Error: Unable to load Java runtime library.\nTerminating...\nFinishing trace...\nexit=16 (0x00000010)' "$out"
   text=$(cat otherhome/TRC.KIVUTILS.*GMT.TXT 2>/dev/null | tr -d '\r' || true)
   check "other architecture below JAVA_HOME: error 193 in the trace" \
-        "Loading library '$(winpath "$work/other/bin/server/jvm.dll")' returned errno=193 (0x00c1)." "$text"
+        "Loading library '$(winpath "$work/other/jre/bin/client/jvm.dll")' returned errno=193 (0x00c1)." "$text"
+  # jvm.dll by its name and in the four places, javai.dll by its name only.
+  check "other architecture below JAVA_HOME: six places tried" "tried=6." \
+        "tried=$(grep -c "Loading library '.*' returned errno=" <<<"$text" || true)."
 fi
 
 # The usage text with the program name as typed.
