@@ -42,23 +42,20 @@ std::string loadMessage(const platform::RuntimeCandidate& candidate, const char*
 }  // namespace
 
 int tryToLoadJNILibrary(const char* javaHome, const char* /*path*/, int level) {
-  // The error number reported is the bare name's (the first place); the
-  // trace keeps every place tried with its own.
+  // The error number reported is the bare name's; the trace keeps every
+  // place tried with its own.
   int bareNameError = 0;
-  bool first = true;
   for (const platform::RuntimeCandidate& candidate : platform::runtimeLibraryCandidates(level, javaHome)) {
     int err = 0;
     hLib = platform::loadLibrary(candidate.file.c_str(), err);
-    if (!hLib) {
-      if (first) bareNameError = err;
-      first = false;
-      traceLine(msg::kLibraryNotLoaded, candidate.file.c_str(), err, err);
-      continue;
+    if (hLib) {
+      std::string text = loadMessage(candidate, javaHome, level);
+      if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
+      traceLine("%s", text.c_str());
+      return 0;
     }
-    std::string text = loadMessage(candidate, javaHome, level);
-    if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
-    traceLine("%s", text.c_str());
-    return 0;
+    if (candidate.source == platform::LibrarySource::systemSearch) bareNameError = err;
+    traceLine(msg::kLibraryNotLoaded, candidate.file.c_str(), err, err);
   }
   return bareNameError;
 }
