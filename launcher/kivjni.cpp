@@ -24,10 +24,12 @@ const char* sourceText(platform::LibrarySource source) {
   return msg::kFoundBySearch;
 }
 
-// The load message: where the platform can tell, the file that was read and
-// how it was found; else the library's name with JAVA_HOME, as always.
+// The load message: the file that was read and how it was found, where the
+// platform names it always, elsewhere for a library found by its path; a
+// library found by its bare name there gets the library's name with
+// JAVA_HOME, as always.
 std::string loadMessage(const platform::RuntimeCandidate& candidate, const char* javaHome, int level) {
-  if (platform::kLoadMessageNamesLibraryFile) {
+  if (platform::kLoadMessageNamesLibraryFile || candidate.source != platform::LibrarySource::systemSearch) {
     std::string file = platform::libraryFile(hLib);
     return format(msg::kLoadedLibraryFile, file.empty() ? candidate.file.c_str() : file.c_str(),
                   sourceText(candidate.source));
@@ -40,16 +42,22 @@ std::string loadMessage(const platform::RuntimeCandidate& candidate, const char*
 }  // namespace
 
 int tryToLoadJNILibrary(const char* javaHome, const char* /*path*/, int level) {
-  int err = 0;
+  // The error number reported is the bare name's; the trace keeps every
+  // place tried with its own.
+  int bareNameError = 0;
   for (const platform::RuntimeCandidate& candidate : platform::runtimeLibraryCandidates(level, javaHome)) {
+    int err = 0;
     hLib = platform::loadLibrary(candidate.file.c_str(), err);
-    if (!hLib) continue;
-    std::string text = loadMessage(candidate, javaHome, level);
-    if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
-    traceLine("%s", text.c_str());
-    return 0;
+    if (hLib) {
+      std::string text = loadMessage(candidate, javaHome, level);
+      if (traceOptionSpecified) std::fputs(text.c_str(), stdout);
+      traceLine("%s", text.c_str());
+      return 0;
+    }
+    if (candidate.source == platform::LibrarySource::systemSearch) bareNameError = err;
+    traceLine(msg::kLibraryNotLoaded, candidate.file.c_str(), err, err);
   }
-  return err;
+  return bareNameError;
 }
 
 int loadJNI(const char* path, const char* javaHome) {

@@ -89,12 +89,14 @@ inline constexpr const char* kJrePath11b = "\\bin;";
 inline constexpr const char* kJrePath13b = "\\jre\\bin\\classic;";
 inline constexpr const char* kLoadedLibrary = "Loaded library '%s'.\n";
 inline constexpr const char* kLoadedLibraryIn = "Loaded library '%s' in '%s%s'.\n";
-// Where the platform names the file it loaded (POSIX): the file, then one of
-// the three ways it was found.
+// Where the platform names the file it loaded (POSIX), and on Windows for one
+// found below JAVA_HOME: the file, then one of the three ways it was found.
 inline constexpr const char* kLoadedLibraryFile = "Loaded library '%s' (%s).\n";
 inline constexpr const char* kFoundBySearch = "found by the system's library search";
 inline constexpr const char* kFoundInJavaHome = "found in JAVA_HOME";
 inline constexpr const char* kFoundThroughJava = "found through the java on PATH";
+// Trace only: a place tried that did not load.
+inline constexpr const char* kLibraryNotLoaded = "Loading library '%s' returned errno=%d (0x%0.4x).\n";
 inline constexpr const char* kRuntimeArchives11 = "\\lib\\classes.zip;";
 inline constexpr const char* kRuntimeArchive13 = "\\jre\\lib\\rt.jar;";
 inline constexpr const char* kNoRuntimeExplanation =

@@ -50,9 +50,17 @@ std::tm utcTime(std::time_t t) {
   return out;
 }
 
-std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* /*javaHome*/) {
+std::vector<RuntimeCandidate> runtimeLibraryCandidates(int level, const char* javaHome) {
   // Windows searches the program's directory, the system directories and PATH.
-  return {{level == 11 ? kRuntimeLib11 : kRuntimeLib13, LibrarySource::systemSearch}};
+  std::vector<RuntimeCandidate> out{{level == 11 ? kRuntimeLib11 : kRuntimeLib13, LibrarySource::systemSearch}};
+  if (level == 11 || !javaHome || !*javaHome) return out;
+  // No runtime installer puts the VM's directory on PATH: look where the
+  // runtimes keep it. The JDK 9 and later layout first, then the one of JDK
+  // and JRE 8; the server VM before the client VM (32-bit runtimes often
+  // ship the client VM only).
+  for (const char* dir : {"\\bin\\server\\", "\\bin\\client\\", "\\jre\\bin\\server\\", "\\jre\\bin\\client\\"})
+    out.push_back({std::string(javaHome) + dir + kRuntimeLib13, LibrarySource::javaHome});
+  return out;
 }
 
 int removeFile(const char* path) {

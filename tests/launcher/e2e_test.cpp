@@ -39,7 +39,8 @@ class Launcher : public ::testing::Test {
     opts_.cwd = dir_;
     for (const char* v : {"JAVA_HOME", "CLASSPATH", "KIVCLASSPATH1", "KIVCLASSPATH2", "KIVCLASSPATH3",
                           "KIVPLUGINCLASSPATH1", "KIVPLUGINCLASSPATH2", "KIVOPTIONS", "KIVPROPERTIES",
-                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "FAKEJVM_FAIL", "FAKEJVM_RESULT"})
+                          "KIVTRACEPATH", "LD_LIBRARY_PATH", "FAKEJVM_FAIL", "FAKEJVM_RESULT",
+                          "JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"})
       opts_.env[v] = std::nullopt;
     properties({});
   }
@@ -132,6 +133,14 @@ TEST_P(RealJdk, JavaSideReceivesTheSettingsInOrder) {
                           "java.home=" + GetParam(), "KivJava.recordcommands=1", "KivJava.verboseclassload=1",
                           "java.class.path=" + cp));
   EXPECT_THAT(r.out, ContainsRegex("\\[class,load\\] java\\.lang\\.Object")) << "-v turns on class tracing";
+
+  // Options the launcher has none for reach the VM through its own variable.
+  set("JAVA_TOOL_OPTIONS", "-Dkiv.tooloption=42");
+  properties({"probe.show=kiv.tooloption"});
+  r = kivjava({"probe.properties"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  EXPECT_THAT(prefixed(r.out, "prop: "), ElementsAre("kiv.tooloption=42"));
+  EXPECT_THAT(r.err, HasSubstr("Picked up JAVA_TOOL_OPTIONS: -Dkiv.tooloption=42\n"));
 }
 
 TEST_P(RealJdk, NoVmWarningForAnOptionTheLauncherChose) {

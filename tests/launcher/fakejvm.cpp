@@ -10,6 +10,8 @@
 //                   plainexit, class, method, string, array, exception
 //   FAKEJVM_JNI     the latest JNI version it knows besides 1.1, in hex
 //                   (default: none, as a runtime before JNI 1.2 answers)
+// Built with FAKEJVM_NAME defined, it calls itself that in what it prints, so
+// that a test can tell two of them apart.
 #include "jdk11.h"
 
 #include <cstdarg>
@@ -17,6 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#ifndef FAKEJVM_NAME
+#define FAKEJVM_NAME "fakejvm"
+#endif
 
 namespace {
 
@@ -58,7 +64,7 @@ jobjectArray JNICALL NewObjectArray(JNIEnv*, jsize length, jclass, jobject) {
   return failsAt("array") ? nullptr : static_cast<jobjectArray>(fakeObject());
 }
 jint callKivMain() {
-  std::printf("fakejvm: kiv_main called\n");
+  std::printf(FAKEJVM_NAME ": kiv_main called\n");
   std::fflush(stdout);
   if (failsAt("exception")) exceptionPending = true;
   const char* result = std::getenv("FAKEJVM_RESULT");

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # kivjava.exe under Wine with the stand-in jvm.dll (or only javai.dll) found
-# through the PATH: exit codes (all 32 bits), the settings the runtime
-# receives, the trace file in a created directory chain, and the explanation
-# when no runtime loads or only one of the other architecture is found.
+# through the PATH or below JAVA_HOME: exit codes (all 32 bits), the settings
+# the runtime receives, the trace file in a created directory chain, the
+# places below JAVA_HOME and their order, and the explanation when no runtime
+# loads or only one of the other architecture is found.
 set -euo pipefail
 build=${KIV_WINDOWS_BUILD_DIR:?}
 exe=$build/launcher/kivjava.exe
@@ -90,6 +91,63 @@ if [ -n "$other" ]; then
   check "other architecture: error 193" "Attempting to load the Java 1.4 library (jvm.dll) returned errno=193 (0x00c1)." "$out"
   absent "other architecture: kiv_main not reached" "fakejvm:" "$out"
   check "other architecture: exit 16" $'Terminating...\nexit=16 (0x00000010)' "$out"
+fi
+
+# JAVA_HOME not on the PATH: the runtime's own places below it, in the order
+# bin\server, bin\client, jre\bin\server, jre\bin\client. All four hold a
+# stand-in at first; each run takes the one that loaded away, so every place
+# is seen to load, and to be tried before the places after it.
+fake2=$build/tests/windows/launcher/fakejvm2
+places=(bin/server bin/client jre/bin/server jre/bin/client)
+jdk=$work/jdk
+for d in "${places[@]}"; do mkdir -p "$jdk/$d"; cp "$fake2/jvm.dll" "$jdk/$d/"; done
+n=0
+for d in "${places[@]}"; do
+  n=$((n + 1))
+  out=$(JAVA_HOME=$(winpath "$jdk") FAKEJVM_RESULT=$((20 + n)) \
+        run "$driver" "$(winpath "$exe")" -t p.props "home$n")
+  check "JAVA_HOME $d: the load message names the file" \
+        "Loaded library '$(winpath "$jdk/$d/jvm.dll")' (found in JAVA_HOME)." "$out"
+  check "JAVA_HOME $d: kiv_main runs" "fakejvm2: kiv_main called" "$out"
+  check "JAVA_HOME $d: its exit code" "$(printf 'exit=%d (0x%08x)' $((20 + n)) $((20 + n)))" "$out"
+  rm "$jdk/$d/jvm.dll"
+done
+# The trace of the second run: the places tried, then the one that loaded.
+# The console shows none of the places tried.
+text=$(cat home2/TRC.KIVUTILS.*GMT.TXT 2>/dev/null | tr -d '\r' || true)
+check "JAVA_HOME: the bare name tried, in the trace" "Loading library 'jvm.dll' returned errno=126 (0x007e)." "$text"
+check "JAVA_HOME: bin\\server tried, in the trace" \
+      "Loading library '$(winpath "$jdk/bin/server/jvm.dll")' returned errno=126 (0x007e)." "$text"
+check "JAVA_HOME: how it was found, in the trace" \
+      "Loaded library '$(winpath "$jdk/bin/client/jvm.dll")' (found in JAVA_HOME)." "$text"
+absent "JAVA_HOME: the places tried not on the console" "Loading library" "$out"
+
+# The bare name, found through the PATH, wins over JAVA_HOME, with the load
+# message it always had.
+cp "$fake2/jvm.dll" "$jdk/bin/server/"
+out=$(WINEPATH=$(winpath "$fake") JAVA_HOME=$(winpath "$jdk") run "$exe" -t p.props || true)
+check "PATH wins over JAVA_HOME" "fakejvm: kiv_main called" "$out"
+absent "PATH wins: the stand-in below JAVA_HOME not run" "fakejvm2" "$out"
+check "PATH wins: the load message" "Loaded library 'jvm.dll' in '$(winpath "$jdk")\\jre\\bin\\classic;'." "$out"
+
+# A jvm.dll of the other architecture below JAVA_HOME (in the last place
+# tried) fails cleanly: the explanation keeps the bare name's error number,
+# the trace has 193.
+if [ -n "$other" ]; then
+  mkdir -p other/jre/bin/client
+  cp "$other/tests/windows/launcher/fakejvm/jvm.dll" other/jre/bin/client/
+  out=$(JAVA_HOME=$(winpath "$work/other") run "$driver" "$(winpath "$exe")" -t p.props otherhome)
+  check "other architecture below JAVA_HOME: the bare name's error number" \
+        "Attempting to load the Java 1.4 library (jvm.dll) returned errno=126 (0x007e)." "$out"
+  absent "other architecture below JAVA_HOME: kiv_main not reached" "fakejvm" "$out"
+  check "other architecture below JAVA_HOME: exit 16" \
+        $'Error: Unable to load Java runtime library.\nTerminating...\nFinishing trace...\nexit=16 (0x00000010)' "$out"
+  text=$(cat otherhome/TRC.KIVUTILS.*GMT.TXT 2>/dev/null | tr -d '\r' || true)
+  check "other architecture below JAVA_HOME: error 193 in the trace" \
+        "Loading library '$(winpath "$work/other/jre/bin/client/jvm.dll")' returned errno=193 (0x00c1)." "$text"
+  # jvm.dll by its name and in the four places, javai.dll by its name only.
+  check "other architecture below JAVA_HOME: six places tried" "tried=6." \
+        "tried=$(grep -c "Loading library '.*' returned errno=" <<<"$text" || true)."
 fi
 
 # The usage text with the program name as typed.
