@@ -58,7 +58,7 @@ cmake --build "$build/tsan" -j "$jobs" --target dssim_thread_tests kivutils_unit
 TSAN_OPTIONS=halt_on_error=1 timeout -k 10 600 "$build/tsan/tests/dssim/dssim_thread_tests" |
   grep -v '^Waiting for DD semaphore'
 TSAN_OPTIONS=halt_on_error=1 timeout -k 10 900 "$build/tsan/tests/hostlib/kivutils_unit_tests" \
-  --gtest_filter='HandleTable.ManyThreads:StreamLock.*:Datasets.ManyThreads*:Datasets.OpenWriters*:Datasets.NoStream*:HostServices.OneConsoleFromManyThreads' |
+  --gtest_filter='HandleTable.ManyThreads:Mutex.*:Datasets.ManyThreads*:Datasets.OpenWriters*:Datasets.NoStream*:HostServices.OneConsoleFromManyThreads' |
   grep -v -e '^Creating file' -e '^Waiting for DD semaphore'
 
 # The whole suite last, so that its summary closes the output.

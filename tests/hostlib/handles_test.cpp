@@ -113,8 +113,8 @@ TEST(HandleTable, LiveHandlesAreDistinct) {
 // A stream's lock: held long (a slow read) or briefly by many threads, it
 // lets one in at a time and loses no update; a timed wait gives up on a
 // holder that stays.
-TEST(StreamLock, OneHolderAtATime) {
-  kiv::platform::StreamLock lock;
+TEST(Mutex, OneHolderAtATime) {
+  kiv::platform::Mutex lock;
   constexpr int kThreads = 6;
   constexpr int kRounds = 20000;
   long counter = 0;  // guarded by lock only
