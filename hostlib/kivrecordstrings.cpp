@@ -5,6 +5,7 @@
 #include "kivutils.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -58,6 +59,7 @@ constexpr const char* kSplitSignature = "([B[II)[Ljava/lang/String;";
 // The library's class in the VM, defined once per process.
 struct StringsClass {
   platform::Mutex lock;
+  std::atomic<bool> refused{false};  // tried, and the VM would not have it
   bool tried = false;
   jclass cls = nullptr;  // a global reference
   jmethodID split = nullptr;
@@ -94,6 +96,7 @@ bool splitMethod(JNIEnv* env, jclass& cls, jmethodID& split) {
       env->DeleteLocalRef(local);
     }
     if (env->ExceptionCheck()) env->ExceptionClear();
+    state.refused.store(state.split == nullptr, std::memory_order_release);
   }
   cls = state.cls;
   split = state.split;
@@ -120,6 +123,8 @@ bool ensureArray(JNIEnv* env, GlobalRef& array, jsize& capacity, jsize size, New
 }
 
 }  // namespace
+
+bool recordStringsRefused() { return stringsClass().refused.load(std::memory_order_acquire); }
 
 GlobalRef makeRecordStrings(JNIEnv* env, RunArrays& arrays, std::string_view text, const std::vector<jint>& ends) {
   jclass cls;

@@ -63,6 +63,10 @@ struct RunArrays {
   jsize endCapacity = 0;
 };
 
+// Whether the VM refused the library's class (then no run is ever made:
+// the records take NewStringUTF).
+bool recordStringsRefused();
+
 // The Strings of the records of text that end at ends (a String[]), or an
 // empty reference when the VM cannot make them (the class cannot be
 // defined, out of memory; whatever it throws is cleared).

@@ -325,15 +325,14 @@ jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
 
 // One record read, as taken out of the stream under its lock. Its bytes
 // are in the thread's scratch: the record's `length` characters, and when
-// it may start a run of Strings made ahead, the records buffered after it
-// (`copied` characters in all).
+// it starts a run of Strings to be made ahead, the run's records after it
+// (`copied` characters in all, the run's last end).
 struct RecordRead {
   // Set by takeRecord, every one (no initializers: a record read is made
   // record after record, and zeroing it all costs more than the read).
   bool open;         // the stream was open
   bool found;        // a record was read
   bool grown;        // the input buffer grew to `capacity`
-  bool mayStartRun;  // the record may start a run (see below)
   int error;         // errno of a read error
   std::size_t capacity;
   std::uint64_t offset;
@@ -344,6 +343,7 @@ struct RecordRead {
   // index in it.
   const GlobalRef* strings;
   long index;
+  std::vector<jint> runEnds;             // a new run's ends, the record's first
   std::unique_ptr<RunArrays> runArrays;  // lent by the stream for a new run
   std::shared_ptr<GlobalRef> dropped;    // a run given up, let go of after the lock
 };
@@ -352,7 +352,7 @@ struct RecordRead {
 // (under its lock); forString: readRecordN's, which may take its String
 // from a run made ahead.
 void takeRecord(ThreadCalls& t, DataStream& s, jint maxreclen, bool forString, RecordRead& read) {
-  read.open = read.found = read.grown = read.mayStartRun = false;
+  read.open = read.found = read.grown = false;
   read.error = 0;
   read.capacity = read.consumed = read.length = read.copied = 0;
   read.offset = 0;
@@ -390,13 +390,18 @@ void takeRecord(ThreadCalls& t, DataStream& s, jint maxreclen, bool forString, R
       if (s.ahead.empty()) read.dropped = std::move(s.aheadStrings);
     } else {
       read.dropped = std::move(s.aheadStrings);
-      // A whole plain line may start a new run with the lines buffered
-      // after it (made after the lock, see recordString).
+      // A whole plain line may start a new run with the plain lines
+      // buffered after it (its Strings made after the lock, see
+      // recordString); a run of one record gains nothing.
       if (record.length == record.consumed && record.data[record.consumed - 1] == '\n' &&
-          record.consumed < kAheadBytes) {
-        read.mayStartRun = true;
-        read.copied = std::min(record.consumed + s.input.pending().size(), kAheadBytes);
-        read.runArrays = std::move(s.runArrays);
+          !recordStringsRefused()) {
+        std::string_view text(record.data, record.consumed + s.input.pending().size());
+        std::vector<jint> ends = plainRecordEnds(text, static_cast<std::size_t>(maxreclen), kAheadBytes);
+        if (ends.size() > 1) {
+          read.copied = static_cast<std::size_t>(ends.back());
+          read.runEnds = std::move(ends);
+          read.runArrays = std::move(s.runArrays);
+        }
       }
     }
   }
@@ -438,25 +443,21 @@ void keepRun(DataStream& s, RecordRead& read, std::shared_ptr<GlobalRef> strings
 // The String of a record just read (after the lock): the one made ahead;
 // else, for a whole plain line, a new run of Strings made from it and the
 // lines buffered after it; else one of its own.
-jstring recordString(ThreadCalls& t, JNIEnv* env, DataStream& s, RecordRead& read, std::size_t maxChars) {
+jstring recordString(ThreadCalls& t, JNIEnv* env, DataStream& s, RecordRead& read) {
   if (read.strings)
     return static_cast<jstring>(
         env->GetObjectArrayElement(static_cast<jobjectArray>(read.strings->get()), static_cast<jsize>(read.index)));
   CallScratch& sc = t.memory();
-  if (read.mayStartRun) {
+  if (!read.runEnds.empty()) {
+    if (!read.runArrays) read.runArrays = std::make_unique<RunArrays>();
     std::string_view text(sc.bytes.data(), read.copied);
-    std::vector<jint> ends = plainRecordEnds(text, maxChars, kAheadBytes);
-    // A run of one record gains nothing.
-    if (ends.size() > 1) {
-      if (!read.runArrays) read.runArrays = std::make_unique<RunArrays>();
-      if (GlobalRef made = makeRecordStrings(env, *read.runArrays, text, ends)) {
-        t.run = std::make_shared<GlobalRef>(std::move(made));
-        auto first = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(t.run->get()), 0));
-        keepRun(s, read, t.run, std::move(ends));
-        deleteRetiredRefs(env);
-        if (first) return first;
-        if (env->ExceptionCheck()) env->ExceptionClear();
-      }
+    if (GlobalRef made = makeRecordStrings(env, *read.runArrays, text, read.runEnds)) {
+      t.run = std::make_shared<GlobalRef>(std::move(made));
+      auto first = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(t.run->get()), 0));
+      keepRun(s, read, t.run, std::move(read.runEnds));
+      deleteRetiredRefs(env);
+      if (first) return first;
+      if (env->ExceptionCheck()) env->ExceptionClear();
     }
   }
   // The record's bytes as they are when the VM can take them so, else each
@@ -485,7 +486,7 @@ jstring readRecordString(JNIEnv* env, jobject object, int handle) {
       traceNotOpen(handle);
     } else {
       tracedRead(t, env, object, handle, read);
-      if (read.found) result = recordString(t, env, *s, read, static_cast<std::size_t>(maxreclen));
+      if (read.found) result = recordString(t, env, *s, read);
     }
   }
   t.trim();
