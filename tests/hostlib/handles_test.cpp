@@ -164,10 +164,12 @@ TEST(Mutex, OneHolderAtATime) {
   other.join();
   EXPECT_FALSE(taken) << "the lock is held";
   lock.unlock();
-  std::thread later([&] { taken = lock.lockWithin(50); });
+  std::thread later([&] {
+    taken = lock.lockWithin(50);
+    if (taken) lock.unlock();  // by the thread that holds it
+  });
   later.join();
   EXPECT_TRUE(taken);
-  lock.unlock();
 }
 
 }  // namespace
