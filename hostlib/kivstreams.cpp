@@ -535,10 +535,7 @@ jint putBytes(DataStream& stream, const char* text, std::size_t len) {
   if (len == 0) return 0;  // nothing to write is no failure
   if (len > INT_MAX) len = INT_MAX;  // the count must fit the result; more is not taken
   if (!stream.output) return platform::writeUnlocked(text, len, stream.file) == len ? static_cast<jint>(len) : -1;
-  char* room = stream.output->reserve(len);
-  if (!room) return -1;
-  std::memcpy(room, text, len);
-  return stream.output->commit(len) ? static_cast<jint>(len) : -1;
+  return stream.output->put(text, len) ? static_cast<jint>(len) : -1;
 }
 
 // Writes len bytes as one record, under the stream's lock; bytes (an

@@ -36,6 +36,26 @@ bool RecordOutput::flushBefore(std::chrono::steady_clock::time_point deadline) {
   return !failed_;
 }
 
+bool RecordOutput::put(const char* data, std::size_t n) {
+  if (kRecordBlock > 0 && n >= kRecordBlock && used_ == 0 && !failed_) {
+    std::size_t took = writeOut(data, n, nullptr);
+    if (took == n) return true;
+    if (took > 0) {
+      // Part of the record reached the file: the rest stays buffered and
+      // goes first at the next flush.
+      if (buffer_.size() < n - took) buffer_.resize(n - took);
+      std::memcpy(buffer_.data(), data + took, n - took);
+      used_ = n - took;
+      failed_ = true;
+    }
+    return false;
+  }
+  char* room = reserve(n);
+  if (!room) return false;
+  std::memcpy(room, data, n);
+  return commit(n);
+}
+
 bool RecordOutput::handOn(std::size_t n) {
   std::size_t before = used_ - n;  // the bytes of earlier records
   std::size_t put = writeOut(buffer_.data(), used_, nullptr);

@@ -49,6 +49,11 @@ class RecordOutput {
     used_ += n;
     return used_ < kRecordBlock || handOn(n);
   }
+  // Takes n (> 0) bytes as one record: reserve, copy and commit in one. A
+  // record of a block or more, with nothing buffered before it, goes to the
+  // file straight from data (no copy); whatever of it the file did not
+  // take is handled as commit says.
+  bool put(const char* data, std::size_t n);
   // Writes out what is buffered. False, with errno set, when not all of it
   // could be written: the rest stays buffered for the next flush.
   bool flush();
