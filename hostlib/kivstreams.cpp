@@ -126,14 +126,12 @@ struct DataStream {
   }
 };
 
-void finishAtExit();
-
 // Never destroyed: threads may still call in while the process's exit
 // destroys static objects.
 HandleTable<DataStream>& streams() {
   alignas(HandleTable<DataStream>) static unsigned char storage[sizeof(HandleTable<DataStream>)];
   static HandleTable<DataStream>* table = ::new (storage) HandleTable<DataStream>;
-  static const bool finishedAtExit = platform::kRecordOutputFlushAtExit && std::atexit(finishAtExit) == 0;
+  static const bool finishedAtExit = platform::kRecordOutputFlushAtExit && std::atexit(finishStreamsAtExit) == 0;
   (void)finishedAtExit;
   return *table;
 }
@@ -328,21 +326,19 @@ jint maxRecordChars(JNIEnv* env, jobject object, const DataStream& stream) {
 // it starts a run of Strings to be made ahead, the run's records after it
 // (`copied` characters in all, the run's last end).
 struct RecordRead {
-  // Set by takeRecord, every one (no initializers: a record read is made
-  // record after record, and zeroing it all costs more than the read).
-  bool open;         // the stream was open
-  bool found;        // a record was read
-  bool grown;        // the input buffer grew to `capacity`
-  int error;         // errno of a read error
-  std::size_t capacity;
-  std::uint64_t offset;
-  std::size_t consumed;
-  std::size_t length;
-  std::size_t copied;
+  bool open = false;   // the stream was open
+  bool found = false;  // a record was read
+  bool grown = false;  // the input buffer grew to `capacity`
+  int error = 0;       // errno of a read error
+  std::size_t capacity = 0;
+  std::uint64_t offset = 0;
+  std::size_t consumed = 0;
+  std::size_t length = 0;
+  std::size_t copied = 0;
   // The record's String, made ahead: the run (held by the thread) and the
   // index in it.
-  const GlobalRef* strings;
-  long index;
+  const GlobalRef* strings = nullptr;
+  long index = -1;
   std::vector<jint> runEnds;             // a new run's ends, the record's first
   std::unique_ptr<RunArrays> runArrays;  // lent by the stream for a new run
   std::shared_ptr<GlobalRef> dropped;    // a run given up, let go of after the lock
@@ -352,12 +348,6 @@ struct RecordRead {
 // (under its lock); forString: readRecordN's, which may take its String
 // from a run made ahead.
 void takeRecord(ThreadCalls& t, DataStream& s, jint maxreclen, bool forString, RecordRead& read) {
-  read.open = read.found = read.grown = false;
-  read.error = 0;
-  read.capacity = read.consumed = read.length = read.copied = 0;
-  read.offset = 0;
-  read.strings = nullptr;
-  read.index = -1;
   CallScratch& sc = t.memory();
   std::lock_guard lock(s.lock);
   if (!s.file) return;
@@ -759,7 +749,9 @@ jint memberExists(JNIEnv* env, jstring ddString, jstring memberString) {
 // waiting together ends kExitWaitMs after the start: a stream still held
 // then (its writer blocked in the kernel, on a pipe that nobody reads) is
 // left as it is, and a full pipe keeps what it could not take.
-void finishAtExit() {
+}  // namespace
+
+void finishStreamsAtExit() {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kExitWaitMs);
   std::vector<std::shared_ptr<DataStream>> pending = streams().records();
@@ -777,8 +769,9 @@ void finishAtExit() {
       }
       std::unique_lock lock(s->lock, std::adopt_lock);
       if (!s->file || !s->output) continue;  // closed meanwhile
+      // The last round closes what it writes out, whatever the pipe took.
       Clock::time_point until = round == 2 ? deadline : Clock::now();
-      if (s->output->flushBefore(until) || round == 2) {
+      if (round == 2 || s->output->flushBefore(until)) {
         Leftovers dropped;  // no call into the VM at exit: references are queued
         closeLocked(*s, dropped, &until);
       } else {
@@ -788,10 +781,6 @@ void finishAtExit() {
     pending = std::move(later);
   }
 }
-
-}  // namespace
-
-void finishStreamsAtExit() { finishAtExit(); }
 
 }  // namespace kiv::utils
 

@@ -24,15 +24,9 @@ void RecordOutput::written(std::size_t n) {
   if (used_ == 0 && buffer_.size() > kLargestKeptBuffer) std::vector<char>(kRecordBlock).swap(buffer_);
 }
 
-bool RecordOutput::flush() {
+bool RecordOutput::flushOut(const std::chrono::steady_clock::time_point* deadline) {
   if (used_ == 0) return true;
-  written(writeOut(buffer_.data(), used_, nullptr));
-  return !failed_;
-}
-
-bool RecordOutput::flushBefore(std::chrono::steady_clock::time_point deadline) {
-  if (used_ == 0) return true;
-  written(writeOut(buffer_.data(), used_, &deadline));
+  written(writeOut(buffer_.data(), used_, deadline));
   return !failed_;
 }
 
@@ -58,10 +52,10 @@ bool RecordOutput::put(const char* data, std::size_t n) {
 
 bool RecordOutput::handOn(std::size_t n) {
   std::size_t before = used_ - n;  // the bytes of earlier records
-  std::size_t put = writeOut(buffer_.data(), used_, nullptr);
-  if (put < used_ && put <= before) used_ -= n;  // nothing of the record was written: it is not taken
-  written(put);
-  return !failed_ && put >= before + n;
+  std::size_t took = writeOut(buffer_.data(), used_, nullptr);
+  if (took < used_ && took <= before) used_ -= n;  // nothing of the record was written: it is not taken
+  written(took);
+  return !failed_ && took >= before + n;
 }
 
 }  // namespace kiv::platform

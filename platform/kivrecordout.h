@@ -56,14 +56,15 @@ class RecordOutput {
   bool put(const char* data, std::size_t n);
   // Writes out what is buffered. False, with errno set, when not all of it
   // could be written: the rest stays buffered for the next flush.
-  bool flush();
+  bool flush() { return flushOut(nullptr); }
   // The same at exit: where the file would make the writer wait (a pipe or
   // FIFO that nobody reads), waits until `deadline` at the most.
-  bool flushBefore(std::chrono::steady_clock::time_point deadline);
+  bool flushBefore(std::chrono::steady_clock::time_point deadline) { return flushOut(&deadline); }
   std::size_t buffered() const { return used_; }
 
  private:
   char* reserveSlow(std::size_t n);
+  bool flushOut(const std::chrono::steady_clock::time_point* deadline);
   bool handOn(std::size_t n);
   // Drops the first n buffered bytes (they were written).
   void written(std::size_t n);
